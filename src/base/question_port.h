@@ -99,8 +99,9 @@ class ScriptedQuestionPort : public QuestionPort {
   void QueueFile(std::optional<FileAnswer> f) { files_.push_back(std::move(f)); }
   void QueueDirectory(std::optional<std::string> d) { dirs_.push_back(std::move(d)); }
 
-  Button Ask(std::string_view text, ButtonSet buttons, MessageKind kind) override;
-  void Inform(std::string_view text, MessageKind kind) override;
+  Button Ask(std::string_view text, ButtonSet buttons,
+             MessageKind kind = MessageKind::Confirmation) override;
+  void Inform(std::string_view text, MessageKind kind = MessageKind::Information) override;
   std::optional<FileAnswer> ChooseFile(const FileRequest& request) override;
   std::optional<std::string> ChooseDirectory(std::string_view title,
                                              std::string_view initialDir) override;
