@@ -112,18 +112,9 @@ void CreateOrResizeAll(SimContext& ctx, SolverClass c, int N) {
   }
 }
 
-// ---- Passes whose physics comes with the time step ----------------------
+// ---- Energy passes of the thermal classes (built with their physics) ---
+// The passes of the base class are in hydro_step.cpp.
 
-bool THydrStat::VelocityPass(const THydrStat&, const THydrStat&, Real, Real, Real&, bool, Real) {
-  NotBuilt(*this, "VelocityPass");
-}
-bool THydrStat::CoordinatePass(const THydrStat&, const THydrStat&, Real, Real&, bool, Real) {
-  NotBuilt(*this, "CoordinatePass");
-}
-bool THydrStat::EnergyPass(const THydrStat&, const THydrStat&, Real, Real, bool, Real&, bool,
-                           Real) {
-  NotBuilt(*this, "EnergyPass");
-}
 bool TCaldrith::EnergyPass(const THydrStat&, const THydrStat&, Real, Real, bool, Real&, bool,
                            Real) {
   NotBuilt(*this, "EnergyPass");

@@ -11,6 +11,7 @@
 // mechanics and thermodynamics (1 kJ/g = UnitScale^2 (cm/s)^2).
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/color.h"
@@ -112,6 +113,7 @@ class SimContext {
   Real AutoAcceptR = 0;   // remembered "Yes to all" of the non-convergence question
   Real AutoRejectR = 0;   // remembered "No to all"
   bool TraceIterations = false;
+  std::string TraceFile;  // path of the iteration trace; each write opens, appends, closes
 
   // --- Model switches ---
   bool NoConduct = false;
@@ -151,6 +153,7 @@ class SimContext {
   bool TabEOS = false;
   bool TabEOSl = false;
   bool SpallOn = false;
+  bool Foam = false;      // spallation option "Foam:": broken cells keep a foam pressure
   Real KappaConst = 0;    // constant of the "&kappa" conductivity option (main material)
   Real KappaConstl = 0;   // same for the left material
   IdealGasParams IdealGas;
