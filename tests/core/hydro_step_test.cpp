@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
+#include "base/question_port.h"
 #include "core/hydr_stat.h"
 #include "core/hydro_step.h"
 #include "core/sim_context.h"
@@ -245,6 +247,83 @@ TEST(PassRules, NegligibleVelocitySnapsToZero) {
   Real R = 0;
   Pass(ctx, *ctx.NewState, *ctx.State, *ctx.State, 1e-3L, false, R, false, false, 0);
   EXPECT_EQ(ctx.NewState->v[2], 0);
+}
+
+
+// A temperature that never settles: successive evaluations cycle through
+// +10, -10 and 0 per cent (a cycle of three, out of step with the ten cells of
+// a pass), so no two iterates agree and the floor step must ask.
+void InstallRestlessGas(SimContext& ctx) {
+  InstallGas(ctx);
+  auto flip = std::make_shared<int>(0);
+  ctx.EosTofE.Install([flip](Real E, Real) {
+    const int phase = (++*flip) % 3;
+    return 0.4L * E * (1 + 0.1L * (phase == 0 ? 1 : phase == 1 ? -1 : 0));
+  });
+}
+
+TEST(FloorStep, DisagreementAsksAndRemembersYesToAll) {
+  ScriptedQuestionPort port;
+  SimContext ctx(&port);
+  BuildTube(ctx, 10, 5, 1, 1, 0.125L, 0.1L);
+  InstallRestlessGas(ctx);
+  ctx.dtMax = 1;
+  ctx.Running = true;
+  ctx.AtFloorStep = true;
+  ctx.IterLimit = 50;
+
+  // Outside the floor step the step is refused silently.
+  ctx.AtFloorStep = false;
+  ctx.IterLimit = 7;
+  Real dt = 1e-3L;
+  EXPECT_FALSE(TryStep(ctx, dt, false));
+  EXPECT_TRUE(port.records.empty());
+
+  ctx.AtFloorStep = true;
+  ctx.IterLimit = 50;
+  port.QueueAnswer(Button::YesToAll);
+  dt = 1e-3L;
+  ASSERT_TRUE(TryStep(ctx, dt, false));
+  ASSERT_EQ(port.records.size(), 1u);
+  const auto& q = port.records[0];
+  EXPECT_EQ(q.text.rfind("Iteration did not agree! ", 0), 0u) << q.text;
+  EXPECT_NE(q.text.find(" iterations, R1 ="), std::string::npos);
+  EXPECT_NE(q.text.find(", R2 ="), std::string::npos);
+  EXPECT_EQ(q.text.substr(q.text.size() - 21), " Ignore and continue?");
+  EXPECT_EQ(q.kind, MessageKind::Error);
+  EXPECT_TRUE(q.buttons.Has(Button::YesToAll) && q.buttons.Has(Button::NoToAll) &&
+              q.buttons.Has(Button::Retry));
+  EXPECT_GT(ctx.AutoAcceptR, 0);
+  EXPECT_EQ(dt, ctx.dtMax) << "after a floor step the next step is the largest";
+  ASSERT_FALSE(port.sounds.empty());
+  EXPECT_EQ(port.sounds.back(), Sound::Error);
+
+  // The next disagreement no worse than the remembered one passes silently.
+  ctx.SwapStates();
+  ctx.AutoAcceptR *= 1e6;
+  dt = 1e-3L;
+  EXPECT_TRUE(TryStep(ctx, dt, false));
+  EXPECT_EQ(port.records.size(), 1u);
+}
+
+TEST(FloorStep, NoToAllRefusesAndLaterRefusalsAreSilent) {
+  ScriptedQuestionPort port;
+  SimContext ctx(&port);
+  BuildTube(ctx, 10, 5, 1, 1, 0.125L, 0.1L);
+  InstallRestlessGas(ctx);
+  ctx.dtMax = 1;
+  ctx.Running = true;
+  ctx.AtFloorStep = true;
+  ctx.IterLimit = 50;
+  port.QueueAnswer(Button::NoToAll);
+  Real dt = 1e-3L;
+  EXPECT_FALSE(TryStep(ctx, dt, false));
+  EXPECT_GT(ctx.AutoRejectR, 0);
+  // a much worse disagreement than the remembered bound is refused without asking
+  ctx.AutoRejectR = 1e-30L;
+  dt = 1e-3L;
+  EXPECT_FALSE(TryStep(ctx, dt, false));
+  EXPECT_EQ(port.records.size(), 1u);
 }
 
 }  // namespace
