@@ -57,14 +57,11 @@ void ResetMax(SimContext& ctx) {
 // material, both end cells never take a local viscous term; nor does a cell
 // that has fractured (its pressure is the ion pressure alone while the
 // electron pressure is not zero, and that pressure is 0 or the foam pressure).
-bool LocExempt(const SimContext& ctx, const THydrStat& old, int i, int N) {
+bool LocExempt(const SimContext& ctx, const THydrStat& old, const THydro2T* twoT, int i, int N) {
   if (ctx.ShiftDiv > 0 && i == ctx.ShiftDiv) return true;
   if (ctx.ShiftDiv < 0 && i == N - 1 + ctx.ShiftDiv) return true;
   if (ctx.ShiftDiv == 0 && (i == 0 || i == N - 1)) return true;
-  if (const auto* t = dynamic_cast<const THydro2T*>(&old)) {
-    if (old.P[i] == t->Pi[i] && t->Pe[i] != 0 && (old.P[i] == 0 || ctx.Foam)) return true;
-  }
-  return false;
+  return twoT && old.P[i] == twoT->Pi[i] && twoT->Pe[i] != 0 && (old.P[i] == 0 || ctx.Foam);
 }
 
 }  // namespace
@@ -110,22 +107,26 @@ void WorkPressure(SimContext& ctx, THydrStat& target, const THydrStat& old,
 
     case 2: {  // Loc: local zones, neighbours compensated by their own signed term
       for (int i = 0; i < N; ++i) P[i] = 0.25L * Pp[i] + 0.75L * Po[i];
-      std::vector<char> zone(static_cast<std::size_t>(N), 0);
-      std::vector<char> neighbour(static_cast<std::size_t>(N), 0);
+      auto& zone = ctx.ViscZoneScratch;
+      auto& neighbour = ctx.ViscNeighbourScratch;
+      zone.assign(static_cast<std::size_t>(N), 0);
+      neighbour.assign(static_cast<std::size_t>(N), 0);
+      const auto* twoT = dynamic_cast<const THydro2T*>(&old);
+      auto exempt = [&](int i) { return LocExempt(ctx, old, twoT, i, N); };
       auto markNeighbours = [&](int a, int b) {
         if (a - 1 >= 0) neighbour[a - 1] = 1;
         if (b + 1 <= N - 1) neighbour[b + 1] = 1;
       };
       bool zoneAtZero = false;
-      if (N > 0 && !LocExempt(ctx, old, 0, N) && dv(0) < f) {
+      if (N > 0 && !exempt(0) && dv(0) < f) {
         zone[0] = 1;
         zoneAtZero = true;
         markNeighbours(0, 0);
       }
       for (int i = 1; i <= N - 2;) {
-        if (!LocExempt(ctx, old, i, N) && dv(i) < 0) {
+        if (!exempt(i) && dv(i) < 0) {
           int j = i + 1;
-          while (j <= N - 2 && !LocExempt(ctx, old, j, N) && dv(j) < f) ++j;
+          while (j <= N - 2 && !exempt(j) && dv(j) < f) ++j;
           for (int m = i; m < j; ++m) zone[m] = 1;
           markNeighbours(i, j - 1);
           i = j + 1;  // resume after the zone's right neighbour
@@ -141,7 +142,7 @@ void WorkPressure(SimContext& ctx, THydrStat& target, const THydrStat& old,
           P[i] += C * prev.Density(i) * d * d;
           duMin = any ? std::min(duMin, d) : d;
           any = true;
-        } else if (neighbour[i] && !LocExempt(ctx, old, i, N)) {
+        } else if (neighbour[i] && !exempt(i)) {
           P[i] -= term(i);
           duMin = any ? std::min(duMin, dv(i)) : dv(i);
           any = true;
@@ -152,8 +153,10 @@ void WorkPressure(SimContext& ctx, THydrStat& target, const THydrStat& old,
     }
 
     case 1: {  // Symm: the viscous term spread symmetrically, summing to zero
-      std::vector<Real> Q(static_cast<std::size_t>(N), 0);
-      std::vector<char> zone(static_cast<std::size_t>(N), 0);
+      auto& Q = ctx.ViscQScratch;
+      auto& zone = ctx.ViscZoneScratch;
+      Q.assign(static_cast<std::size_t>(N), 0);
+      zone.assign(static_cast<std::size_t>(N), 0);
       bool any = false;
       Real duMin = 0;
       for (int i = 0; i < N; ++i) {
