@@ -158,7 +158,7 @@ class SimContext {
   Real KappaConstl = 0;   // same for the left material
   IdealGasParams IdealGas;
 
- // Scratch space of the work-pressure pass, kept so the passes allocate nothing.
+  // Scratch space of the work-pressure pass, kept so the passes allocate nothing.
   std::vector<char> ViscZoneScratch, ViscNeighbourScratch;
   std::vector<Real> ViscQScratch;
 
