@@ -131,7 +131,9 @@ EosDialogResult TEosDialog::Refuse(const char* control) {
   return EosDialogResult::kKeepOpen;
 }
 
-std::string TEosDialog::Trimmed(const char* field) { return Trim(At(field).Text()); }
+std::string TEosDialog::Trimmed(const char* field) {
+  return Trim(At(field).Text());
+}
 
 bool TEosDialog::CheckType(int type, std::pair<std::string, std::string>& desc, int& material,
                            IdealGasParams& params) {
@@ -158,8 +160,8 @@ bool TEosDialog::CheckType(int type, std::pair<std::string, std::string>& desc, 
     case eq_type::kScaledTab:
       if (TabLabel.empty()) return refuse("TabFiles");
       if (TScall == 0) return refuse("TScall");
-      desc.first = "Table: " + TabLabel + " (rho, T*" + Trimmed("TScall") + "+" +
-                   Trimmed("TSchift") + "K)";
+      desc.first =
+          "Table: " + TabLabel + " (rho, T*" + Trimmed("TScall") + "+" + Trimmed("TSchift") + "K)";
       return true;
     case eq_type::kLJRee:
       if (!(AtomMass > 0)) return refuse("AtomMass");
@@ -178,8 +180,7 @@ bool TEosDialog::CheckType(int type, std::pair<std::string, std::string>& desc, 
       // The metal-parameter dialog writes the description when it returns OK.
       if (desc.first.rfind("Metal - ", 0) != 0) return refuse("MetalParam");
       return true;
-    case eq_type::kTCond:
-      return true;
+    case eq_type::kTCond: return true;
     case eq_type::kIdealGasOf: {
       // A chosen metal fixes the molar mass; otherwise "M atom" is the molar mass.
       const bool metal = Metal >= 0 && Metal < 3;
@@ -187,8 +188,8 @@ bool TEosDialog::CheckType(int type, std::pair<std::string, std::string>& desc, 
       if (molarMass == 0) return refuse("AtomMass");
       if (gamma == 1) return refuse("gamma");  // CvGasM would be infinite
       material = metal ? Metal : -1;
-      desc.first = metal ? kIdealGasOfMetalText[Metal]
-                         : "Ideal gas of AtMass = " + At("AtomMass").Text();
+      desc.first =
+          metal ? kIdealGasOfMetalText[Metal] : "Ideal gas of AtMass = " + At("AtomMass").Text();
       SetPhysicalIdealGas(params, gamma, molarMass);
       return true;
     }

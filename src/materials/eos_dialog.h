@@ -35,24 +35,24 @@ class TEosDialog : public DialogModel {
   explicit TEosDialog(SimContext& ctx);
 
   // --- Fields, under their control names ---
-  int EqType = -1;         // chosen EOS type, -1 none
-  Real gamma = 0;          // adiabatic exponent of the gases (types 0, 3, 4, 5, 8)
-  Real AtomMass = 0;       // "M atom": reduced atom mass, or molar mass in g/mol (type 8)
-  Real T_0 = 0;            // melting line Tsl = T_0 + T_rho*n, width DisT (type 5)
+  int EqType = -1;    // chosen EOS type, -1 none
+  Real gamma = 0;     // adiabatic exponent of the gases (types 0, 3, 4, 5, 8)
+  Real AtomMass = 0;  // "M atom": reduced atom mass, or molar mass in g/mol (type 8)
+  Real T_0 = 0;       // melting line Tsl = T_0 + T_rho*n, width DisT (type 5)
   Real T_rho = 0;
   Real DisT = 0;
-  int Metal = -1;          // metal of the physical ideal gas: 0 Al, 1 Cu, 2 Au, -1 none
-  Real TScall = 0;         // scaled table: TabEOS(rho, T*TScall + TSchift [K]) (type 2)
+  int Metal = -1;   // metal of the physical ideal gas: 0 Al, 1 Cu, 2 Au, -1 none
+  Real TScall = 0;  // scaled table: TabEOS(rho, T*TScall + TSchift [K]) (type 2)
   Real TSchift = 0;
   // Linear EOS (type 17): P = C2*(rho - rho0) + G*(E - E0)*rho, E = C*T, E0 = C*Tr
   Real C2Edit = 0, rho0Edit = 0, GEdit = 0, CEdit = 0, TrEdit = 0;
-  bool NoElEOS = false;    // the model is the lattice only; the electrons are added
-  bool CheckKappa = false; // install a lattice conductivity
-  Real kappaEdit = 0;      // kW/K/cm
+  bool NoElEOS = false;        // the model is the lattice only; the electrons are added
+  bool CheckKappa = false;     // install a lattice conductivity
+  Real kappaEdit = 0;          // kW/K/cm
   bool kappaMultChec = false;  // kappa*T0/T instead of a constant
   bool kappaFnTCheck = false;  // kappa as a function of T
-  Real kMultT0Edit = 0;    // K, T0 of the factor T0/T
-  bool SpallBtn = false;   // "Sp&all" toggle: spallation model enabled
+  Real kMultT0Edit = 0;        // K, T0 of the factor T0/T
+  bool SpallBtn = false;       // "Sp&all" toggle: spallation model enabled
 
   // Name of the loaded table set, shown next to "TabFiles"; written by the table
   // dialog.

@@ -11,7 +11,9 @@ namespace tessmar {
 
 namespace {
 
-bool InRange(int type) { return type >= 0 && type < eq_type::kCount; }
+bool InRange(int type) {
+  return type >= 0 && type < eq_type::kCount;
+}
 
 std::string NotAvailableText(int type) {
   return StripAmpersands(kEqTypeCaptions.at(static_cast<std::size_t>(type))) +
@@ -29,7 +31,9 @@ bool HasElectronInverses(int type) {
 }
 
 // An electron slot evaluated at call time; empty counts as zero.
-Real ElectronPart(const RealFn& slot, Real Te, Real rho) { return slot ? slot(Te, rho) : 0; }
+Real ElectronPart(const RealFn& slot, Real Te, Real rho) {
+  return slot ? slot(Te, rho) : 0;
+}
 
 // dPe/dTe with the ideal-electron-gas fallback rho*Ce/1.5.
 Real ElectronDPDT(const SimContext& ctx, Real Te, Real rho) {
@@ -144,28 +148,22 @@ void ComposeWithElectrons(SimContext& ctx, int type, bool noElEOS) {
       ctx.EosTofE.CopyFrom(ctx.ModelTofE);
       ctx.EosTofP.CopyFrom(ctx.ModelTofP);
     }
-    ctx.IonEi.Install([&ctx](Real T, Real rho) {
-      return ctx.ModelE(T, rho) - ElectronPart(ctx.ElEe, T, rho);
-    });
-    ctx.IonPi.Install([&ctx](Real T, Real rho) {
-      return ctx.ModelP(T, rho) - ElectronPart(ctx.ElPe, T, rho);
-    });
-    ctx.IonCi.Install([&ctx](Real T, Real rho) {
-      return ctx.ModelCv(T, rho) - ElectronPart(ctx.ElCe, T, rho);
-    });
+    ctx.IonEi.Install(
+        [&ctx](Real T, Real rho) { return ctx.ModelE(T, rho) - ElectronPart(ctx.ElEe, T, rho); });
+    ctx.IonPi.Install(
+        [&ctx](Real T, Real rho) { return ctx.ModelP(T, rho) - ElectronPart(ctx.ElPe, T, rho); });
+    ctx.IonCi.Install(
+        [&ctx](Real T, Real rho) { return ctx.ModelCv(T, rho) - ElectronPart(ctx.ElCe, T, rho); });
     ctx.TotaldPdT.Clear();
     return;
   }
 
-  ctx.EosE.Install([&ctx](Real T, Real rho) {
-    return ctx.ModelE(T, rho) + ElectronPart(ctx.ElEe, T, rho);
-  });
-  ctx.EosP.Install([&ctx](Real T, Real rho) {
-    return ctx.ModelP(T, rho) + ElectronPart(ctx.ElPe, T, rho);
-  });
-  ctx.EosCv.Install([&ctx](Real T, Real rho) {
-    return ctx.ModelCv(T, rho) + ElectronPart(ctx.ElCe, T, rho);
-  });
+  ctx.EosE.Install(
+      [&ctx](Real T, Real rho) { return ctx.ModelE(T, rho) + ElectronPart(ctx.ElEe, T, rho); });
+  ctx.EosP.Install(
+      [&ctx](Real T, Real rho) { return ctx.ModelP(T, rho) + ElectronPart(ctx.ElPe, T, rho); });
+  ctx.EosCv.Install(
+      [&ctx](Real T, Real rho) { return ctx.ModelCv(T, rho) + ElectronPart(ctx.ElCe, T, rho); });
   ctx.IonEi.CopyFrom(ctx.ModelE);
   ctx.IonPi.CopyFrom(ctx.ModelP);
   ctx.IonCi.CopyFrom(ctx.ModelCv);
@@ -175,12 +173,10 @@ void ComposeWithElectrons(SimContext& ctx, int type, bool noElEOS) {
   if (!HasElectronInverses(type)) return;
 
   if (!ctx.ElDPeDTe)
-    ctx.ElDPeDTe.Install([&ctx](Real Te, Real rho) {
-      return rho * ElectronPart(ctx.ElCe, Te, rho) / 1.5L;
-    });
-  ctx.TotaldPdT.Install([&ctx](Real T, Real rho) {
-    return ModelDPDT(ctx, T, rho) + ElectronDPDT(ctx, T, rho);
-  });
+    ctx.ElDPeDTe.Install(
+        [&ctx](Real Te, Real rho) { return rho * ElectronPart(ctx.ElCe, Te, rho) / 1.5L; });
+  ctx.TotaldPdT.Install(
+      [&ctx](Real T, Real rho) { return ModelDPDT(ctx, T, rho) + ElectronDPDT(ctx, T, rho); });
   if (ctx.ModelTofE)
     ctx.EosTofE.Install([&ctx](Real E, Real rho) {
       return NewtonInvert([&ctx](Real T, Real r) { return ctx.EosE(T, r); },

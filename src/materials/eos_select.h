@@ -67,9 +67,9 @@ inline constexpr int kCount = 18;
 
 // Captions of the EqType items, with their access-key ampersands.
 inline constexpr std::array<std::string_view, eq_type::kCount> kEqTypeCaptions = {
-    "&Ideal gas", "&Table",  "Scaled Ta&b", "&LJ - Ree", "Soli&d",    "&Comb L+S",
-    "&Metal",     "TCond&uct", "Ideal gas &of:", "Mi&eGrun", "&Rose",  "&SilGlass",
-    "P&Glass",    "&Water-a", "Water&2MG",  "Li&F",      "Ti",        "LinEOS"};
+    "&Ideal gas", "&Table",    "Scaled Ta&b",    "&LJ - Ree", "Soli&d", "&Comb L+S",
+    "&Metal",     "TCond&uct", "Ideal gas &of:", "Mi&eGrun",  "&Rose",  "&SilGlass",
+    "P&Glass",    "&Water-a",  "Water&2MG",      "Li&F",      "Ti",     "LinEOS"};
 
 // An EOS type was chosen whose model this build does not provide.
 class EosNotAvailableError : public std::runtime_error {
@@ -96,7 +96,9 @@ Real UnitScaleOfType(int type);
 // the model installed, UnitScale set and the electron composition made.
 // Left material: PhaseColorl, PhaseCodeFnl and TabEOSl are reset and EosEl,
 // EosPl, EosCvl installed; nothing of the main material (its slots, TabEOS,
-// UnitScale) changes. Throws std::out_of_range for a type outside 0..17 and
+// UnitScale) changes. Both ideal gases serve the left material; the physical one
+// too, so that a left selection never leaves the previous model's functions in
+// the left slots under a new type. Throws std::out_of_range for a type outside 0..17 and
 // EosNotAvailableError for a model this build lacks; in both cases nothing changes.
 void SelectEOS(SimContext& ctx, int type, int material, bool noElEOS, bool left);
 

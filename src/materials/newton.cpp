@@ -12,8 +12,8 @@ namespace {
 // One Newton step from x. False when F or D failed (flag, non-finite value or
 // MathError); the MathError, if any, is kept in `failure` so that it can be
 // passed on with its own message.
-bool TryStep(const RealFunction2& f, const RealFunction2& d, Real y, Real rho, Real x,
-             Real& xNew, std::exception_ptr& failure) {
+bool TryStep(const RealFunction2& f, const RealFunction2& d, Real y, Real rho, Real x, Real& xNew,
+             std::exception_ptr& failure) {
   try {
     FpGuard guard;
     const Real fx = f(x, rho);

@@ -6,8 +6,8 @@
 namespace tessmar {
 
 namespace {
-constexpr std::array<const char*, 10> kPhaseLabels = {"o",  "S",  "SL",  "L",  "LG",
-                                                      "G",  "SG", "Sae", "Se", "SeL"};
+constexpr std::array<const char*, 10> kPhaseLabels = {"o", "S",  "SL",  "L",  "LG",
+                                                      "G", "SG", "Sae", "Se", "SeL"};
 }  // namespace
 
 std::string PhaseLabel(int code) {
@@ -54,7 +54,9 @@ TColor PredicateColor(const SimContext& ctx, Real T, Real rho) {
   return colors::kDarkRed;
 }
 
-TColor ConstantViolet(Real, Real) { return colors::kViolet; }
+TColor ConstantViolet(Real, Real) {
+  return colors::kViolet;
+}
 
 TColor TableColor(int code) {
   switch (std::abs(code) % 7) {
@@ -79,7 +81,9 @@ TColor TableColorl(int code) {
   }
 }
 
-bool TableCodeIsMelted(int k) { return std::abs(k) % 7 >= 2; }
+bool TableCodeIsMelted(int k) {
+  return std::abs(k) % 7 >= 2;
+}
 
 bool TableCodeIsGas(int k) {
   const int a = std::abs(k);

@@ -53,9 +53,9 @@ TColor TableColorl(int code);
 
 // Predicates and fractions of a tabulated EOS from its phase code k and its
 // mixture fraction x (0..1) at the same point.
-bool TableCodeIsMelted(int k);   // abs(k) mod 7 >= 2: not purely solid
-bool TableCodeIsGas(int k);      // abs(k) in 4..6: gas present
-bool TableCodeIsVapour(int k);   // abs(k) in {4, 5}: liquid-gas or gas
+bool TableCodeIsMelted(int k);         // abs(k) mod 7 >= 2: not purely solid
+bool TableCodeIsGas(int k);            // abs(k) in 4..6: gas present
+bool TableCodeIsVapour(int k);         // abs(k) in {4, 5}: liquid-gas or gas
 Real TableCodeLiqFrac(int k, Real x);  // liquid mass fraction
 Real TableCodeSolFrac(int k, Real x);  // solid mass fraction
 

@@ -38,9 +38,9 @@ TEST_F(EosDialogTest, Descriptors) {
   EXPECT_EQ(dlg.Key(), "eos");
   const Field& eqType = *dlg.Find("EqType");
   const std::vector<std::string> items = {
-      "&Ideal gas", "&Table",    "Scaled Ta&b", "&LJ - Ree", "Soli&d", "&Comb L+S",
-      "&Metal",     "TCond&uct", "Ideal gas &of:", "Mi&eGrun", "&Rose", "&SilGlass",
-      "P&Glass",    "&Water-a",  "Water&2MG",   "Li&F",      "Ti",     "LinEOS"};
+      "&Ideal gas", "&Table",    "Scaled Ta&b",    "&LJ - Ree", "Soli&d", "&Comb L+S",
+      "&Metal",     "TCond&uct", "Ideal gas &of:", "Mi&eGrun",  "&Rose",  "&SilGlass",
+      "P&Glass",    "&Water-a",  "Water&2MG",      "Li&F",      "Ti",     "LinEOS"};
   EXPECT_EQ(eqType.Items(), items);
   EXPECT_EQ(std::get<long long>(eqType.Default()), -1);
   EXPECT_EQ(dlg.EqType, -1);
@@ -48,11 +48,20 @@ TEST_F(EosDialogTest, Descriptors) {
   const struct {
     const char* name;
     Real def;
-  } reals[] = {{"gamma", 0},        {"AtomMass", 0},   {"T_0", -4.87773L},
-               {"T_rho", 6.09091L}, {"DisT", 0.5L},    {"TScall", 2},
-               {"TSchift", -291.8305827L}, {"C2Edit", 0}, {"rho0Edit", 0},
-               {"GEdit", 0},        {"CEdit", 0},      {"TrEdit", 293},
-               {"kappaEdit", 1.5e-5L}, {"kMultT0Edit", 300}};
+  } reals[] = {{"gamma", 0},
+               {"AtomMass", 0},
+               {"T_0", -4.87773L},
+               {"T_rho", 6.09091L},
+               {"DisT", 0.5L},
+               {"TScall", 2},
+               {"TSchift", -291.8305827L},
+               {"C2Edit", 0},
+               {"rho0Edit", 0},
+               {"GEdit", 0},
+               {"CEdit", 0},
+               {"TrEdit", 293},
+               {"kappaEdit", 1.5e-5L},
+               {"kMultT0Edit", 300}};
   for (const auto& r : reals) EXPECT_EQ(std::get<Real>(dlg.At(r.name).Get()), r.def) << r.name;
   for (const char* check : {"NoElEOS", "CheckKappa", "kappaMultChec", "kappaFnTCheck", "SpallBtn"})
     EXPECT_FALSE(std::get<bool>(dlg.At(check).Get())) << check;
@@ -65,9 +74,12 @@ TEST_F(EosDialogTest, ChoosingATypePresetsGasParameters) {
     int type;
     Real gamma, atomMass;
   } cases[] = {
-      {eq_type::kIdealGas, 0, 1},         {eq_type::kLJRee, 5.0L / 3.0L, 0},
-      {eq_type::kSolid, 4.0L / 3.0L, 0},  {eq_type::kCombLS, 5.0L / 3.0L, 0},
-      {eq_type::kIdealGasOf, 5.0L / 3.0L, 0}, {eq_type::kTCond, 0, 0},
+      {eq_type::kIdealGas, 0, 1},
+      {eq_type::kLJRee, 5.0L / 3.0L, 0},
+      {eq_type::kSolid, 4.0L / 3.0L, 0},
+      {eq_type::kCombLS, 5.0L / 3.0L, 0},
+      {eq_type::kIdealGasOf, 5.0L / 3.0L, 0},
+      {eq_type::kTCond, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.type);
@@ -155,7 +167,8 @@ TEST_F(EosDialogTest, PhysicalIdealGasDescriptions) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     Choose(eq_type::kIdealGasOf);
-    if (c.metal >= 0) dlg.At("Metal").Set(static_cast<long long>(c.metal));
+    if (c.metal >= 0)
+      dlg.At("Metal").Set(static_cast<long long>(c.metal));
     else {
       dlg.At("Metal").Set(-1LL);
       dlg.At("AtomMass").Set(2.0L);
@@ -190,22 +203,73 @@ TEST_F(EosDialogTest, FailedChecksKeepTheDialogOpenAndTheSelection) {
   };
   const Case cases[] = {
       {"no type", [this] { dlg.At("EqType").Set(-1LL); }, "EqType"},
-      {"gamma 1", [this] { Choose(0); dlg.At("gamma").Set(1.0L); }, "gamma"},
-      {"gamma below 1", [this] { Choose(0); dlg.At("gamma").Set(0.5L); }, "gamma"},
-      {"M 0, reduced", [this] { Choose(0); dlg.At("gamma").Set(1.4L); dlg.At("AtomMass").Set(0.0L); },
+      {"gamma 1",
+       [this] {
+         Choose(0);
+         dlg.At("gamma").Set(1.0L);
+       },
+       "gamma"},
+      {"gamma below 1",
+       [this] {
+         Choose(0);
+         dlg.At("gamma").Set(0.5L);
+       },
+       "gamma"},
+      {"M 0, reduced",
+       [this] {
+         Choose(0);
+         dlg.At("gamma").Set(1.4L);
+         dlg.At("AtomMass").Set(0.0L);
+       },
        "AtomMass"},
-      {"M 0, physical", [this] { Choose(8); dlg.At("AtomMass").Set(0.0L); }, "AtomMass"},
-      {"gamma 1, physical", [this] { Choose(8); dlg.At("Metal").Set(0LL); dlg.At("gamma").Set(1.0L); },
+      {"M 0, physical",
+       [this] {
+         Choose(8);
+         dlg.At("AtomMass").Set(0.0L);
+       },
+       "AtomMass"},
+      {"gamma 1, physical",
+       [this] {
+         Choose(8);
+         dlg.At("Metal").Set(0LL);
+         dlg.At("gamma").Set(1.0L);
+       },
        "gamma"},
       {"no table", [this] { Choose(1); }, "TabFiles"},
       {"scaled, no table", [this] { Choose(2); }, "TabFiles"},
-      {"scale 0", [this] { Choose(2); dlg.TabLabel = "Al"; dlg.At("TScall").Set(0.0L); }, "TScall"},
-      {"LJ, M 0", [this] { Choose(3); dlg.At("AtomMass").Set(0.0L); }, "AtomMass"},
-      {"Solid, M < 0", [this] { Choose(4); dlg.At("AtomMass").Set(-1.0L); }, "AtomMass"},
-      {"Comb, M 0", [this] { Choose(5); dlg.At("AtomMass").Set(0.0L); }, "AtomMass"},
+      {"scale 0",
+       [this] {
+         Choose(2);
+         dlg.TabLabel = "Al";
+         dlg.At("TScall").Set(0.0L);
+       },
+       "TScall"},
+      {"LJ, M 0",
+       [this] {
+         Choose(3);
+         dlg.At("AtomMass").Set(0.0L);
+       },
+       "AtomMass"},
+      {"Solid, M < 0",
+       [this] {
+         Choose(4);
+         dlg.At("AtomMass").Set(-1.0L);
+       },
+       "AtomMass"},
+      {"Comb, M 0",
+       [this] {
+         Choose(5);
+         dlg.At("AtomMass").Set(0.0L);
+       },
+       "AtomMass"},
       {"metal not set", [this] { Choose(6); }, "MetalParam"},
       {"LinEOS empty", [this] { Choose(17); }, "LinEOSPanel"},
-      {"LinEOS G only", [this] { Choose(17); dlg.At("GEdit").Set(1.0L); }, "LinEOSPanel"},
+      {"LinEOS G only",
+       [this] {
+         Choose(17);
+         dlg.At("GEdit").Set(1.0L);
+       },
+       "LinEOSPanel"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -357,7 +421,8 @@ TEST_F(EosDialogTest, TableAndMetalDialogsOpenThroughHooks) {
   EXPECT_EQ(metalOpened, 1);
   // The metal dialog wrote its description: the check passes, the model is missing.
   EXPECT_EQ(dlg.AcceptEOS(), EosDialogResult::kKeepOpen);
-  EXPECT_EQ(port.Texts(), std::vector<std::string>{"Metal: this equation of state is not available yet"});
+  EXPECT_EQ(port.Texts(),
+            std::vector<std::string>{"Metal: this equation of state is not available yet"});
 }
 
 TEST_F(EosDialogTest, LatticeConductivity) {
@@ -393,8 +458,9 @@ TEST_F(EosDialogTest, ConductivityAsFunctionOfTIsNotAvailable) {
   dlg.At("kappaFnTCheck").Set(true);
   EXPECT_EQ(dlg.AcceptEOS(), EosDialogResult::kKeepOpen);
   EXPECT_EQ(dlg.Focus(), "kappaFnTCheck");
-  EXPECT_EQ(port.Texts(), std::vector<std::string>{
-                              "kappa FnT: the conductivity as a function of T is not available yet"});
+  EXPECT_EQ(port.Texts(),
+            std::vector<std::string>{
+                "kappa FnT: the conductivity as a function of T is not available yet"});
   EXPECT_FALSE(ctx.IonKappa);
   EXPECT_NE(ctx.IdealGas.IgGamma1, 1.2L - 1);  // nothing of the refused OK was applied
 }

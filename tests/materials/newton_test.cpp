@@ -28,8 +28,8 @@ TEST(NewtonInvert, LinearFunctionFromAnyStartGivesTheRoot) {
   const RealFunction2 d = [c](Real, Real) { return c; };
   for (Real y : {3.0L, 1e-7L, 12345.678L, -2.5L}) {
     for (Real x0 : {-1e6L, -1.0L, 0.0L, 0.5L, 2.0L, 1e10L}) {
-      SCOPED_TRACE(testing::Message() << "y=" << static_cast<double>(y)
-                                      << " x0=" << static_cast<double>(x0));
+      SCOPED_TRACE(testing::Message()
+                   << "y=" << static_cast<double>(y) << " x0=" << static_cast<double>(x0));
       EXPECT_EQ(NewtonInvert(f, d, y, 1, x0), y / c);
     }
   }
@@ -42,8 +42,8 @@ TEST(NewtonInvert, SmoothNonlinearFunctionsToFullPrecision) {
     Real y, rho, x0, root;
   };
   const Case cases[] = {
-      {"cube", [](Real x, Real) { return x * x * x; }, [](Real x, Real) { return 3 * x * x; },
-       2, 1, 1, std::cbrt(2.0L)},
+      {"cube", [](Real x, Real) { return x * x * x; }, [](Real x, Real) { return 3 * x * x; }, 2, 1,
+       1, std::cbrt(2.0L)},
       {"exp", [](Real x, Real) { return std::exp(x); }, [](Real x, Real) { return std::exp(x); },
        10, 1, 0, std::log(10.0L)},
       // depends on the density argument: rho*x^2 = y

@@ -12,9 +12,9 @@ TEST(PhaseLabel, NamedCodesAndNumbersWithTheirPrefix) {
     int code;
     const char* label;
   } cases[] = {
-      {0, " o"},   {1, " S"},    {2, " SL"},  {3, " L"},    {-3, "mL"},    {4, " LG"},
-      {5, " G"},   {-6, "mSG"},  {7, " Sae"}, {8, " Se"},   {9, " SeL"},   {-9, "mSeL"},
-      {10, " 10"}, {11, " 11"},  {12, " 12"}, {-12, "m-12"}, {-10, "m-10"},
+      {0, " o"},   {1, " S"},   {2, " SL"},  {3, " L"},     {-3, "mL"},    {4, " LG"},
+      {5, " G"},   {-6, "mSG"}, {7, " Sae"}, {8, " Se"},    {9, " SeL"},   {-9, "mSeL"},
+      {10, " 10"}, {11, " 11"}, {12, " 12"}, {-12, "m-12"}, {-10, "m-10"},
   };
   for (const auto& c : cases) EXPECT_EQ(PhaseLabel(c.code), c.label) << "code " << c.code;
 }
@@ -26,13 +26,13 @@ TEST(TableCode, PredicatesAndFractions) {
     bool melted, gas, vapour;
     Real liq, sol;
   } cases[] = {
-      {0, false, false, false, 0, 0},     {1, false, false, false, 0, 1},
-      {-1, false, false, false, 0, 1},    {2, true, false, false, 0.75L, 0.25L},
+      {0, false, false, false, 0, 0},         {1, false, false, false, 0, 1},
+      {-1, false, false, false, 0, 1},        {2, true, false, false, 0.75L, 0.25L},
       {-2, true, false, false, 0.75L, 0.25L}, {3, true, false, false, 1, 0},
-      {4, true, true, true, 0.25L, 0},    {5, true, true, true, 0, 0},
-      {6, true, true, false, 0, 0.25L},   {-6, true, true, false, 0, 0},
-      {7, false, false, false, 0, 1},     {8, false, false, false, 0, 0},
-      {9, true, false, false, 0.75L, 0.25L}, {-9, true, false, false, 0.75L, 0.25L},
+      {4, true, true, true, 0.25L, 0},        {5, true, true, true, 0, 0},
+      {6, true, true, false, 0, 0.25L},       {-6, true, true, false, 0, 0},
+      {7, false, false, false, 0, 1},         {8, false, false, false, 0, 0},
+      {9, true, false, false, 0.75L, 0.25L},  {-9, true, false, false, 0.75L, 0.25L},
       {10, true, false, false, 1, 0},  // 10 mod 7 = 3: counted as liquid, no solid
   };
   for (const auto& c : cases) {
@@ -111,8 +111,11 @@ TEST_F(PhaseCodeTest, FromColourWhenNoPredicates) {
   const struct {
     TColor c;
     int code;
-  } cases[] = {{colors::kDarkRed, 1}, {colors::kBlue, 3}, {colors::kGreen, 5},
-               {colors::kViolet, 0}, {colors::kSilver, 0}};
+  } cases[] = {{colors::kDarkRed, 1},
+               {colors::kBlue, 3},
+               {colors::kGreen, 5},
+               {colors::kViolet, 0},
+               {colors::kSilver, 0}};
   for (const auto& c : cases) {
     SetColor(c.c);
     EXPECT_EQ(PhaseCode(ctx, 300, 1), c.code);
