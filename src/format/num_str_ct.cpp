@@ -49,7 +49,8 @@ void TFormatHolder::Assign(const TNumStringFormat& format) {
 }
 
 void TFormatHolder::Assign(const TFormatHolder& other) {
-  if (&other == this || other.source_ == this) return;  // already the same format
+  // Holders that already use one format object have nothing to copy.
+  if (&other == this || other.format_ == format_) return;
   if (other.source_ != nullptr) {
     SetFormatControl(other.source_);
   } else {
