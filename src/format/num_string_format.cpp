@@ -52,7 +52,7 @@ class BigNat {
 
   void MulPow10(int n) {
     static constexpr std::uint32_t kPow10[] = {1,      10,      100,      1000,      10000,
-                                              100000, 1000000, 10000000, 100000000, 1000000000};
+                                               100000, 1000000, 10000000, 100000000, 1000000000};
     for (; n >= 9; n -= 9) MulSmall(kPow10[9]);
     if (n > 0) MulSmall(kPow10[n]);
   }
@@ -163,7 +163,8 @@ Decimal ToDecimal(Real ax, int count, bool fixed, int* exactExp = nullptr) {
   num.ShiftLeft(1);
   if (!num.IsZero() && num.Compare(den) >= 0) {
     int i = n - 1;
-    while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') digits[static_cast<std::size_t>(i--)] = '0';
+    while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9')
+      digits[static_cast<std::size_t>(i--)] = '0';
     if (i >= 0) {
       ++digits[static_cast<std::size_t>(i)];
     } else {  // 99..9 -> 100..0, one decimal place more
@@ -265,13 +266,21 @@ void Pad(std::string& s, int width) {
 // ---------------------------------------------------------------------------
 // Text helpers.
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsSign(char c) { return c == '+' || c == '-'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsSign(char c) {
+  return c == '+' || c == '-';
+}
 bool IsExponentLetter(char c) {
   return c == 'D' || c == 'E' || c == 'Q' || c == 'd' || c == 'e' || c == 'q';
 }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();
@@ -354,8 +363,12 @@ TNumStringFormat::TNumStringFormat() {
   RebuildPattern();
 }
 
-char TNumStringFormat::SystemDecSeparator() { return '.'; }
-char TNumStringFormat::SystemThousandSeparator() { return ' '; }
+char TNumStringFormat::SystemDecSeparator() {
+  return '.';
+}
+char TNumStringFormat::SystemThousandSeparator() {
+  return ' ';
+}
 
 void TNumStringFormat::SetFormatType(TFloatFormat t) {
   if (t == TFloatFormat::Currency || t == formatType_) return;
@@ -436,9 +449,7 @@ std::string TNumStringFormat::ToText(Real value) const {
       case TFloatFormat::FirstPoint:
         s = FormatExponent(value, pressigion_ < 0 ? 15 : std::clamp(pressigion_, 2, 18));
         break;
-      case TFloatFormat::Fixed:
-        s = FormatFixed(value, pressigion_ < 0 ? 2 : pressigion_);
-        break;
+      case TFloatFormat::Fixed: s = FormatFixed(value, pressigion_ < 0 ? 2 : pressigion_); break;
     }
   }
 

@@ -77,8 +77,7 @@ class TNumStringFormat {
   // Conversion of an edited field. `value` is updated on success; `newText` is
   // the text the field should show. Throws ConvertError when RaiseConvertError is
   // set and the text is not a number (newText is set before the throw).
-  void TextToValue(std::string_view text, Real& value, std::string& newText,
-                   bool keepFormat) const;
+  void TextToValue(std::string_view text, Real& value, std::string& newText, bool keepFormat) const;
   [[nodiscard]] bool IsNumber(std::string_view text) const;
   // Conversion without errors: true and value updated on success.
   bool TryParse(std::string_view text, Real& value) const;

@@ -17,7 +17,9 @@ std::string Upper(std::string_view s) {
 }
 }  // namespace
 
-TRealEdit::TRealEdit(QuestionPort* port) : port_(port) { Show(value_); }
+TRealEdit::TRealEdit(QuestionPort* port) : port_(port) {
+  Show(value_);
+}
 
 void TRealEdit::Show(Real v) {
   text_ = Upper(Format().ToText(v));
@@ -34,7 +36,9 @@ void TRealEdit::Refresh() {
   if (!modified_) Show(value_);
 }
 
-void TRealEdit::FormatObjectChanged() { Refresh(); }
+void TRealEdit::FormatObjectChanged() {
+  Refresh();
+}
 
 Real TRealEdit::Value() {
   if (!modified_) return value_;

@@ -1,8 +1,8 @@
 // The number-format dialog: fields, loading from a format, and what OK does.
 
-#include <gtest/gtest.h>
-
 #include "dialog/num_format_dialog.h"
+
+#include <gtest/gtest.h>
 
 namespace tessmar {
 namespace {

@@ -1,11 +1,12 @@
 // Sharing of format objects between holders: following, chains, private
 // copies when a link is cleared or its source destroyed, Assign.
 
+#include "format/num_str_ct.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "format/num_str_ct.h"
 #include "format/real_edit.h"
 
 namespace tessmar {

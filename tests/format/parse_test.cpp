@@ -119,28 +119,28 @@ TEST_P(CheckKeyTest, FiltersKey) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, CheckKeyTest,
-    testing::Values(
-        KeyCase{"", 0, '5', '5'}, KeyCase{"1.5", 1, '7', '7'},
-        // characters that are no part of a number
-        KeyCase{"", 0, 'x', std::nullopt}, KeyCase{"12", 2, '*', std::nullopt},
-        // fillers: at the start or after a digit
-        KeyCase{"", 0, ' ', ' '}, KeyCase{"12", 2, ' ', ' '}, KeyCase{"1.", 2, ' ', std::nullopt},
-        KeyCase{"12", 2, '{', '{'},
-        // signs: at the start or after an exponent letter
-        KeyCase{"", 0, '-', '-'}, KeyCase{"  ", 2, '+', '+'}, KeyCase{"1e", 2, '-', '-'},
-        KeyCase{"1", 1, '-', std::nullopt}, KeyCase{"1.", 2, '+', std::nullopt},
-        // exponent letters become "E"
-        KeyCase{"1", 1, 'e', 'E'}, KeyCase{"1", 1, 'd', 'E'}, KeyCase{"1", 1, 'q', 'E'},
-        KeyCase{"", 0, 'e', 'E'}, KeyCase{"-", 1, 'e', 'E'},
-        KeyCase{"1.", 2, 'e', std::nullopt}, KeyCase{"1E5", 3, 'e', std::nullopt},
-        KeyCase{"1.5", 1, 'e', std::nullopt},  // "1E.5": exponent before the point
-        // separators become the output separator
-        KeyCase{"1", 1, ',', '.'}, KeyCase{"1", 1, '.', '.'}, KeyCase{"", 0, ',', '.'},
-        KeyCase{"-", 1, '.', '.'}, KeyCase{"1.5", 3, '.', std::nullopt},
-        KeyCase{"1.5", 3, ',', std::nullopt}, KeyCase{"1E5", 3, '.', std::nullopt},
-        KeyCase{"1E", 2, '.', std::nullopt},
-        // a caret beyond the text counts as its end
-        KeyCase{"1", 9, 'e', 'E'}));
+    testing::Values(KeyCase{"", 0, '5', '5'}, KeyCase{"1.5", 1, '7', '7'},
+                    // characters that are no part of a number
+                    KeyCase{"", 0, 'x', std::nullopt}, KeyCase{"12", 2, '*', std::nullopt},
+                    // fillers: at the start or after a digit
+                    KeyCase{"", 0, ' ', ' '}, KeyCase{"12", 2, ' ', ' '},
+                    KeyCase{"1.", 2, ' ', std::nullopt}, KeyCase{"12", 2, '{', '{'},
+                    // signs: at the start or after an exponent letter
+                    KeyCase{"", 0, '-', '-'}, KeyCase{"  ", 2, '+', '+'},
+                    KeyCase{"1e", 2, '-', '-'}, KeyCase{"1", 1, '-', std::nullopt},
+                    KeyCase{"1.", 2, '+', std::nullopt},
+                    // exponent letters become "E"
+                    KeyCase{"1", 1, 'e', 'E'}, KeyCase{"1", 1, 'd', 'E'}, KeyCase{"1", 1, 'q', 'E'},
+                    KeyCase{"", 0, 'e', 'E'}, KeyCase{"-", 1, 'e', 'E'},
+                    KeyCase{"1.", 2, 'e', std::nullopt}, KeyCase{"1E5", 3, 'e', std::nullopt},
+                    KeyCase{"1.5", 1, 'e', std::nullopt},  // "1E.5": exponent before the point
+                    // separators become the output separator
+                    KeyCase{"1", 1, ',', '.'}, KeyCase{"1", 1, '.', '.'}, KeyCase{"", 0, ',', '.'},
+                    KeyCase{"-", 1, '.', '.'}, KeyCase{"1.5", 3, '.', std::nullopt},
+                    KeyCase{"1.5", 3, ',', std::nullopt}, KeyCase{"1E5", 3, '.', std::nullopt},
+                    KeyCase{"1E", 2, '.', std::nullopt},
+                    // a caret beyond the text counts as its end
+                    KeyCase{"1", 9, 'e', 'E'}));
 
 TEST(CheckKey, SeparatorBecomesOwnSeparator) {
   TNumStringFormat f;
@@ -155,7 +155,9 @@ struct ParseCase {
   std::optional<Real> value;  // nullopt: not a number
 };
 
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const ParseCase& c, std::ostream* os) {
+  *os << '"' << c.text << '"';
+}
 
 class TryParseTest : public testing::TestWithParam<ParseCase> {};
 
@@ -276,7 +278,9 @@ struct ExtractCase {
   int widthLimit = -1;
 };
 
-void PrintTo(const ExtractCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const ExtractCase& c, std::ostream* os) {
+  *os << '"' << c.text << '"';
+}
 
 class ExtractRealTest : public testing::TestWithParam<ExtractCase> {};
 
@@ -299,8 +303,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExtractCase{"x=.5;", 0.5L, ".5"}, ExtractCase{"   .1235E+04", 1235.0L, ".1235E+04"},
         ExtractCase{"value 12.5E;", 12.5L, "12.5"}, ExtractCase{"1 2 3", 1.0L, "1"},
         ExtractCase{"a --5", -5.0L, "-5"}, ExtractCase{"{2,5}", 2.5L, "2,5}"},
-        ExtractCase{"t=2.5*10^3 s", 2500.0L, "2.5*10^3"},
-        ExtractCase{"7.0\t8.0", 7.0L, "7.0"},
+        ExtractCase{"t=2.5*10^3 s", 2500.0L, "2.5*10^3"}, ExtractCase{"7.0\t8.0", 7.0L, "7.0"},
         // a width limit counts from the start of the number
         ExtractCase{"123456", 123.0L, "123", 3}, ExtractCase{"-123456", -12.0L, "-12", 3},
         ExtractCase{"123456", 123456.0L, "123456", 0}));
@@ -355,9 +358,15 @@ TEST(ExtractInt, FindsFirstInteger) {
     int limit;
   };
   const Case cases[] = {
-      {"N=100 cells", 100, "100", -1}, {"x -42y", -42, "-42", -1}, {"+7", 7, "+7", -1},
-      {"3.7", 3, "3", -1},             {"dt1 = 25", 25, "25", -1}, {"abc", 0, "", -1},
-      {"12345", 12, "12", 2},          {"-12345", -1, "-1", 2},    {"-5", 5, "5", 1},
+      {"N=100 cells", 100, "100", -1},
+      {"x -42y", -42, "-42", -1},
+      {"+7", 7, "+7", -1},
+      {"3.7", 3, "3", -1},
+      {"dt1 = 25", 25, "25", -1},
+      {"abc", 0, "", -1},
+      {"12345", 12, "12", 2},
+      {"-12345", -1, "-1", 2},
+      {"-5", 5, "5", 1},
       {"12345", 12345, "12345", 0},
   };
   for (const Case& c : cases) {
@@ -391,8 +400,8 @@ TEST(RoundTrip, Precision18) {
   std::uniform_int_distribution<int> usual(-300, 200), any(-16000, 16000);
   for (int i = 0; i < 5000; ++i) {
     const int k = i % 10 == 0 ? any(rng) : usual(rng);
-    const Real x = std::ldexp(static_cast<Real>(rng() | (std::uint64_t{1} << 63)), k) *
-                   (i % 2 ? -1 : 1);
+    const Real x =
+        std::ldexp(static_cast<Real>(rng() | (std::uint64_t{1} << 63)), k) * (i % 2 ? -1 : 1);
     const std::string text = f.ToText(x);
     Real back = 0;
     ASSERT_TRUE(f.TryParse(text, back)) << text;

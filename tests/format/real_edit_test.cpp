@@ -1,13 +1,14 @@
 // The numeric edit's logic: showing values, typing, Enter, Esc, focus and the
 // conversion-error rules.
 
+#include "format/real_edit.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "base/question_port.h"
-#include "format/real_edit.h"
 
 namespace tessmar {
 namespace {

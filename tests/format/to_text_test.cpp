@@ -32,8 +32,8 @@ struct TextCase {
 };
 
 void PrintTo(const TextCase& c, std::ostream* os) {
-  *os << "type " << static_cast<int>(c.type) << " precision " << c.precision << " width "
-      << c.width << " value " << static_cast<double>(c.value) << " -> \"" << c.expected << "\"";
+  *os << "type " << static_cast<int>(c.type) << " precision " << c.precision << " width " << c.width
+      << " value " << static_cast<double>(c.value) << " -> \"" << c.expected << "\"";
 }
 
 class ToTextTest : public testing::TestWithParam<TextCase> {};
@@ -69,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{G, 0, 0, 1234.5L, "1.2E003"}, TextCase{G, 2, 0, 0.375L, "0.38"},
         TextCase{G, -1, 0, 1.0L / 3, "0.333333333333333"},
         TextCase{G, -1, 0, 2.0L / 3, "0.666666666666667"},
-        // eighteen digits from the 80-bit value itself (0.1 as a double would show 0.1000000000000000055)
+        // eighteen digits from the 80-bit value itself (0.1 as a double would show
+        // 0.1000000000000000055)
         TextCase{G, 18, 0, 0.1L, "0.1"}, TextCase{G, 18, 0, 1.0L / 3, "0.333333333333333333"},
         TextCase{G, 18, 0, static_cast<Real>(0.1), "0.100000000000000006"},
         TextCase{G, 18, 0, 123456789012345678.0L, "123456789012345678"},
@@ -79,19 +80,19 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{G, 18, 0, 0.999999999999999999999L, "1"},
         TextCase{G, -1, 0, LDBL_MAX, "1.18973149535723E4932"},
         TextCase{G, -1, 0, -LDBL_TRUE_MIN, "-3.64519953188247E-4951"},
-        TextCase{G, -1, 0, LDBL_MIN, "3.36210314311209E-4932"},
-        TextCase{G, 8, 0, 2.5L, "2.5"}));
+        TextCase{G, -1, 0, LDBL_MIN, "3.36210314311209E-4932"}, TextCase{G, 8, 0, 2.5L, "2.5"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Exponent, ToTextTest,
-    testing::Values(TextCase{E, 4, 0, 1000.0L, "1.000E+003"}, TextCase{E, 4, 0, 0.0L, "0.000E+000"},
-                    TextCase{E, 4, 12, 1234.5L, "  1.235E+003"},
-                    TextCase{E, 4, 0, -1234.5L, "-1.235E+003"},
-                    TextCase{E, -1, 0, -1.0L, "-1.00000000000000E+000"},
-                    TextCase{E, 0, 0, 0.125L, "1.3E-001"}, TextCase{E, 1, 0, 9.96L, "1.0E+001"},
-                    TextCase{E, 3, 0, 1e-300L, "1.00E-300"},
-                    TextCase{E, 18, 0, 2.0L / 3, "6.66666666666666667E-001"},
-                    TextCase{E, 5, 0, LDBL_MAX, "1.1897E+4932"}));
+INSTANTIATE_TEST_SUITE_P(Exponent, ToTextTest,
+                         testing::Values(TextCase{E, 4, 0, 1000.0L, "1.000E+003"},
+                                         TextCase{E, 4, 0, 0.0L, "0.000E+000"},
+                                         TextCase{E, 4, 12, 1234.5L, "  1.235E+003"},
+                                         TextCase{E, 4, 0, -1234.5L, "-1.235E+003"},
+                                         TextCase{E, -1, 0, -1.0L, "-1.00000000000000E+000"},
+                                         TextCase{E, 0, 0, 0.125L, "1.3E-001"},
+                                         TextCase{E, 1, 0, 9.96L, "1.0E+001"},
+                                         TextCase{E, 3, 0, 1e-300L, "1.00E-300"},
+                                         TextCase{E, 18, 0, 2.0L / 3, "6.66666666666666667E-001"},
+                                         TextCase{E, 5, 0, LDBL_MAX, "1.1897E+4932"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Fixed, ToTextTest,
@@ -112,14 +113,15 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{F, 2, 0, 1e18L, "1E018"}, TextCase{F, 2, 0, -2.5e30L, "-2.5E030"},
                     TextCase{F, 3, 9, 0.1L, "    0.100"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    FirstPoint, ToTextTest,
-    testing::Values(TextCase{P, 4, 12, 1234.5L, "   .1235E+04"},
-                    TextCase{P, 4, -12, 1234.5L, " .1235E+04  "},
-                    TextCase{P, 4, 0, -1234.5L, "-.1235E+04"}, TextCase{P, 4, 0, 0.0L, " .0000E+00"},
-                    TextCase{P, 3, 0, 0.05L, " .500E-01"}, TextCase{P, 3, 0, 9.996L, " .100E+02"},
-                    TextCase{P, 3, 0, 1e-300L, " .100E-299"},
-                    TextCase{P, 2, 0, LDBL_MAX, " .12E+4933"}));
+INSTANTIATE_TEST_SUITE_P(FirstPoint, ToTextTest,
+                         testing::Values(TextCase{P, 4, 12, 1234.5L, "   .1235E+04"},
+                                         TextCase{P, 4, -12, 1234.5L, " .1235E+04  "},
+                                         TextCase{P, 4, 0, -1234.5L, "-.1235E+04"},
+                                         TextCase{P, 4, 0, 0.0L, " .0000E+00"},
+                                         TextCase{P, 3, 0, 0.05L, " .500E-01"},
+                                         TextCase{P, 3, 0, 9.996L, " .100E+02"},
+                                         TextCase{P, 3, 0, 1e-300L, " .100E-299"},
+                                         TextCase{P, 2, 0, LDBL_MAX, " .12E+4933"}));
 
 INSTANTIATE_TEST_SUITE_P(
     SpecialValues, ToTextTest,
@@ -130,12 +132,13 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{G, 5, 0, std::numeric_limits<Real>::infinity(), "INF"},
                     TextCase{G, -1, 6, -std::numeric_limits<Real>::infinity(), "  -INF"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Width, ToTextTest,
-    testing::Values(TextCase{G, -1, 8, 2.5L, "     2.5"}, TextCase{G, -1, -8, 2.5L, "2.5     "},
-                    // longer results are not cut
-                    TextCase{G, -1, 2, 12345.0L, "12345"}, TextCase{G, -1, -2, 12345.0L, "12345"},
-                    TextCase{E, 2, 10, -1.0L, " -1.0E+000"}));
+INSTANTIATE_TEST_SUITE_P(Width, ToTextTest,
+                         testing::Values(TextCase{G, -1, 8, 2.5L, "     2.5"},
+                                         TextCase{G, -1, -8, 2.5L, "2.5     "},
+                                         // longer results are not cut
+                                         TextCase{G, -1, 2, 12345.0L, "12345"},
+                                         TextCase{G, -1, -2, 12345.0L, "12345"},
+                                         TextCase{E, 2, 10, -1.0L, " -1.0E+000"}));
 
 TEST(NumStringFormat, PatternFollowsSettings) {
   TNumStringFormat f;
