@@ -297,15 +297,22 @@ void InstallRestlessGas(SimContext& ctx) {
   });
 }
 
-TEST(FloorStep, DisagreementAsksAndRemembersYesToAll) {
+// A small tube of the restless gas, running at the floor step.
+class FloorStep : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    BuildTube(ctx, 10, 5, 1, 1, 0.125L, 0.1L);
+    InstallRestlessGas(ctx);
+    ctx.dtMax = 1;
+    ctx.Running = true;
+    ctx.AtFloorStep = true;
+    ctx.IterLimit = 50;
+  }
   ScriptedQuestionPort port;
-  SimContext ctx(&port);
-  BuildTube(ctx, 10, 5, 1, 1, 0.125L, 0.1L);
-  InstallRestlessGas(ctx);
-  ctx.dtMax = 1;
-  ctx.Running = true;
-  ctx.AtFloorStep = true;
-  ctx.IterLimit = 50;
+  SimContext ctx{&port};
+};
+
+TEST_F(FloorStep, DisagreementAsksAndRemembersYesToAll) {
 
   // Outside the floor step the step is refused silently.
   ctx.AtFloorStep = false;
@@ -341,15 +348,7 @@ TEST(FloorStep, DisagreementAsksAndRemembersYesToAll) {
   EXPECT_EQ(port.records.size(), 1u);
 }
 
-TEST(FloorStep, NoToAllRefusesAndLaterRefusalsAreSilent) {
-  ScriptedQuestionPort port;
-  SimContext ctx(&port);
-  BuildTube(ctx, 10, 5, 1, 1, 0.125L, 0.1L);
-  InstallRestlessGas(ctx);
-  ctx.dtMax = 1;
-  ctx.Running = true;
-  ctx.AtFloorStep = true;
-  ctx.IterLimit = 50;
+TEST_F(FloorStep, NoToAllRefusesAndLaterRefusalsAreSilent) {
   port.QueueAnswer(Button::NoToAll);
   Real dt = 1e-3L;
   EXPECT_FALSE(TryStep(ctx, dt, false));
