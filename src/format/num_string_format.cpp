@@ -18,6 +18,7 @@
 #include <stdlib.h>  // strtold_l
 
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -419,7 +420,10 @@ char TNumStringFormat::GetDecSeparator() const {
 void TNumStringFormat::RebuildPattern() {
   std::string p = "%";
   if (width_ != 0) p += std::to_string(width_);
-  if (pressigion_ >= 0) p += "." + std::to_string(pressigion_);
+  if (pressigion_ >= 0) {
+    p += '.';
+    p += std::to_string(pressigion_);
+  }
   switch (formatType_) {
     case TFloatFormat::General: p += 'g'; break;
     case TFloatFormat::Exponent:
@@ -487,6 +491,41 @@ std::string TNumStringFormat::ToText(Real value) const {
 // ---------------------------------------------------------------------------
 // Input.
 
+namespace {
+// Power notation ending at position i: "2.5*10**3" and "2.5*10^3" read as
+// "2.5E3", a leading "10**3" or "10^3" as "1E3". The marker must stand at the
+// start of the text or after "*" or a character of the number alphabet
+// (`allChars`). The replacement is padded with blanks where the removed text
+// was longer, so positions left of i keep their meaning; the blanks are
+// dropped as ignorable characters later in the scan. On success i points at
+// the E, to be examined next.
+bool ReplacePowerAt(std::string& s, long& i, std::string_view marker,
+                    const std::bitset<256>& allChars) {
+  const long n = static_cast<long>(marker.size());
+  if (i < n - 1) return false;
+  const auto start = static_cast<std::size_t>(i - (n - 1));
+  if (s.compare(start, marker.size(), marker) != 0) return false;
+  std::size_t from = start, len = marker.size();
+  std::string rep;
+  if (start == 0) {  // "10**3" -> " 1E3"
+    rep = std::string(static_cast<std::size_t>(n - 3), ' ') + "1E";
+    i = n - 2;
+  } else if (s[start - 1] == '*') {  // "2.5*10**3" -> "2.5   E3"
+    from = start - 1;
+    len = marker.size() + 1;
+    rep = std::string(marker.size() - 1, ' ') + "E";
+    i -= 1;
+  } else if (allChars.test(static_cast<unsigned char>(s[start - 1]))) {  // "2.510**3" -> "2.5E3"
+    rep = "E";
+    i -= n - 1;
+  } else {
+    return false;
+  }
+  s = s.substr(0, from) + rep + s.substr(from + len);
+  return true;
+}
+}  // namespace
+
 bool TNumStringFormat::Normalize(std::string& text) const {
   std::string s(Trim(text));
   const char sysDec = SystemDecSeparator();
@@ -540,33 +579,9 @@ bool TNumStringFormat::Normalize(std::string& text) const {
       }
     } else if (In(ignoreChars_, ch)) {
       s.erase(at, 1);
-    } else if (ch == '*' && i >= 3 && s.compare(at - 3, 4, "10**") == 0 &&
-               (i == 3 || s[at - 4] == '*' || In(allChars_, s[at - 4]))) {
-      // "2.5*10**3" -> "2.5E3", "10**3" -> "1E3"; the E is examined next.
-      if (i == 3) {
-        s.replace(0, 4, " 1E");
-        i = 2;
-      } else if (s[at - 4] == '*') {
-        s.replace(at - 4, 5, "   E");
-        i -= 1;
-      } else {
-        s.replace(at - 3, 4, "E");
-        i -= 3;
-      }
-      continue;
-    } else if (ch == '^' && i >= 2 && s.compare(at - 2, 3, "10^") == 0 &&
-               (i == 2 || s[at - 3] == '*' || In(allChars_, s[at - 3]))) {
-      // "2.5*10^3" -> "2.5E3", "10^3" -> "1E3"
-      if (i == 2) {
-        s.replace(0, 3, "1E");
-        i = 1;
-      } else if (s[at - 3] == '*') {
-        s.replace(at - 3, 4, "  E");
-        i -= 1;
-      } else {
-        s.replace(at - 2, 3, "E");
-        i -= 2;
-      }
+    } else if (ch == '*' && ReplacePowerAt(s, i, "10**", allChars_)) {
+      continue;  // the E put in place of the power is examined next
+    } else if (ch == '^' && ReplacePowerAt(s, i, "10^", allChars_)) {
       continue;
     } else {
       return false;
