@@ -10,6 +10,8 @@
 // Internal units: cm, s, g/cm3, K, kJ/g, GPa; `UnitScale` (cm/s) joins
 // mechanics and thermodynamics (1 kJ/g = UnitScale^2 (cm/s)^2).
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +29,7 @@ using RealFn = Slot<Real(Real, Real)>;   // (T|E|P, rho) -> value
 using BoolFn = Slot<bool(Real, Real)>;   // (T, rho) -> predicate
 using IntFn = Slot<int(Real, Real)>;     // (T, rho) -> phase code
 using ColorFn = Slot<TColor(Real, Real)>;
+using KappaFn = Slot<Real(Real, Real, Real)>;  // (Ti, Te, rho) -> conductivity
 
 // One convergence record of the iterations: the largest change of the previous
 // iteration (floored), the scale of the largest value, the sum of squared
@@ -36,6 +39,36 @@ struct TConvRecord {
   Real MaxScale = 0;
   Real PrevSum = 0;
   Real SumScale = 0;
+};
+
+// One layer of a layered target: which material, which cells, its initial
+// density and the adhesion pressure of its interface.
+struct LayerRecord {
+  int Material = 0;     // index into Materials
+  int FirstCell = 0;
+  int CellCount = 0;
+  Real Rho0 = 0;        // g/cm3
+  Real Padh = 0;        // GPa, the PadhEdit value
+};
+
+// Snapshot of a complete material configuration, restored by SelectMaterial:
+// the electron page, the EOS model and material, the electron and ion slot
+// functions, the NoElEOS option, the shear modulus and the electron constants.
+struct MaterialRecord {
+  int ElPage = 0;
+  int EOSType = -1;
+  int EOSMaterial = 0;
+  bool NoElEOS = false;
+  std::function<Real(Real, Real)> ElEe, MatEe, ElPe, MatPe, ElCe, MatCe, ElAlpha, IonKappa;
+  std::function<Real(Real, Real, Real)> ElKappa;
+  bool SpallOn = false;
+  Real ShearG = 0;      // GPa, 0 without the elastic model
+  Real ElAlphaRho = 0;
+  Real ElRho0 = 0;
+  Real ElRhoMd = 0;
+  Real TeC = 0;         // K
+  Real VeC = 0;         // cm3/g
+  std::vector<std::array<Real, 3>> Coefficients;  // tabulated metal page only
 };
 
 // Parameters of the ideal gases, shared by the main and the left material.
@@ -77,6 +110,8 @@ class SimContext {
   Real rho0l = 0;        // g/cm3, initial density of the second ("left") material
   Real dm = 0;           // g/cm2, cell mass of the equal-mass plane mesh
   int ShiftDiv = 0;      // signed count of cells of the second material
+  Real Lx0 = 0;          // cm, reference position of the outer surface
+  Real xGr0 = 0;         // cm, reference position of the interface with the second material
   std::vector<Real> NodeMass;  // [0..N]
   std::vector<Real> CellMass;  // [0..N-1]
   std::vector<Real> HalfVol;   // [0..2N+1], halves of the cells of the uniform initial mesh
@@ -144,7 +179,33 @@ class SimContext {
   RealFn IonEi{"IonEi"}, IonPi{"IonPi"}, IonCi{"IonCi"};
   // --- Electron slots (filled by the electron thermal parameters) ---
   RealFn ElEe{"ElEe"}, ElPe{"ElPe"}, ElCe{"ElCe"}, ElDPeDTe{"ElDPeDTe"};
-  RealFn ElAlpha{"ElAlpha"}, ElKappa{"ElKappa"};
+  RealFn ElAlpha{"ElAlpha"};
+  KappaFn ElKappa{"ElKappa"};
+  // Material-specific parts of the metal pages, combined with the free electrons.
+  RealFn MatEe{"MatEe"}, MatPe{"MatPe"}, MatCe{"MatCe"}, MatDPeDTe{"MatDPeDTe"};
+  // --- Shared electron parameters, read by the slot functions at call time ---
+  Real ElRho0 = 0;        // g/cm3, reference density of the material
+  Real ElMAt = 0;         // g, mass of one atom
+  Real ElCcl = 0;         // kJ/g/K, classical electron heat capacity
+  Real ElRhoMd = 0;       // g/cm3, density below which there are no free electrons
+  Real ElAlphaRho = 0;    // alpha/rho0 of the constant coupling
+  Real ElKappaConst = 0;  // kW/cm/K, the Constant page's conductivity
+  int ElMaterial = 0;     // index of the chosen material in the page's list
+  std::string ElMaterialName;
+  int ElPage = -1;        // page of the electron dialog last accepted, -1 none
+
+  // --- Layers and materials of a layered target ---
+  std::vector<LayerRecord> Layers;
+  std::vector<MaterialRecord> Materials;
+  Real Padh = 0;          // GPa, adhesion pressure of the current interface (<= 0)
+  Real Padh2 = 0;         // 2*Padh
+  bool AddQeg = false;    // electron heat flux into the second material
+  bool FixTe = false;     // electron temperature held at FixedTe
+  Real FixedTe = 0;       // K
+  // --- Tension record of the spallation model ---
+  std::vector<Real> Tneg; // per cell: time under tension, negative when broken
+  Real TnegTime = 0;
+  Real TnegStart = 0;
 
   // --- EOS selection state ---
   int EOSType = -1;       // EqType index of the main material's last accepted selection
