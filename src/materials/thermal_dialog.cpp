@@ -222,6 +222,8 @@ TThermParamDialog::TThermParamDialog(SimContext& ctx)
   AddButton("OkBtn", "&OK", [this] { LastResult = OkBtnClick(); });
   AddButton("NoCondBtn", "NoConduct", [this] { LastResult = NoConductAction(); });
   AddButton("NoBtn", "No", [this] { LastResult = NoAction(); });
+  AddChoice("CloseBy", "Close by", CloseBy, {"&OK", "NoConduct", "No"}, 0)
+      .Help("the button that ends the dialog when a run file fills it");
 
   for (const char* shown : {"EF0eVEdit", "TFEdit", "gEdit"}) At(shown).SetEnabled(false);
   UpdateDerived();

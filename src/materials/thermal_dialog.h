@@ -165,6 +165,9 @@ class TThermParamDialog : public DialogModel {
   // (0 until a preset with one is chosen).
   Real ShearG = 0;
 
+  // The button a run file closes the dialog with: 0 OK, 1 NoConduct, 2 No.
+  int CloseBy = 0;
+
   // The result of the last action run by a button field (OkBtn, NoCondBtn, NoBtn).
   ThermDialogResult LastResult = ThermDialogResult::kKeepOpen;
 
