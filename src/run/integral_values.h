@@ -19,10 +19,10 @@ struct TIntegrValues {
     Format.SetDecSeparator('.');
   }
 
-  Real Ipdt = 0;   // "Int p dt = ", accumulated by the driver
-  Real Ivdx = 0;   // "rho0 * Int v dx = "
-  Real Et = 0;     // thermal energy
-  Real Ek = 0;     // kinetic energy
+  Real Ipdt = 0;  // "Int p dt = ", accumulated by the driver
+  Real Ivdx = 0;  // "rho0 * Int v dx = "
+  Real Et = 0;    // thermal energy
+  Real Ek = 0;    // kinetic energy
   Real Ei = 0, Ee = 0, Ed = 0;
   Real Es = 0;     // " E = ", total
   Real Eadd = 0;   // energy added since the state was built

@@ -50,7 +50,9 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-bool StartsWith(const std::string& s, const char* p) { return s.rfind(p, 0) == 0; }
+bool StartsWith(const std::string& s, const char* p) {
+  return s.rfind(p, 0) == 0;
+}
 
 std::vector<std::string> Words(const std::string& s) {
   std::vector<std::string> w;
@@ -76,7 +78,9 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
   return true;
 }
 
-bool Close(Real a, Real b, Real rel) { return std::fabs(a - b) <= rel * (std::fabs(a) + std::fabs(b)); }
+bool Close(Real a, Real b, Real rel) {
+  return std::fabs(a - b) <= rel * (std::fabs(a) + std::fabs(b));
+}
 
 }  // namespace
 
@@ -282,12 +286,11 @@ std::string SideFileText(const TMainForm& f) {
   if (!ctx.NoMove)
     out += "Int P dt = " + iv.Text(iv.Ipdt) + "   rho0 * Int v dx = " + iv.Text(iv.Ivdx) + kEol;
   out += "Etherm = " + iv.Text(iv.Et);
-  if (!ctx.NoMove)
-    out += "   Ekin = " + iv.Text(iv.Ek) + "   Esumm = " + iv.Text(iv.Es);
+  if (!ctx.NoMove) out += "   Ekin = " + iv.Text(iv.Ek) + "   Esumm = " + iv.Text(iv.Es);
   out += "   Eadd = " + iv.Text(iv.Eadd) + kEol;
   if (f.TwoTemperature)
-    out += "Ei = " + iv.Text(iv.Ei) + "   Ee = " + iv.Text(iv.Ee) + "   Ee-add = " + iv.Text(iv.Ed) +
-           kEol;
+    out += "Ei = " + iv.Text(iv.Ei) + "   Ee = " + iv.Text(iv.Ee) +
+           "   Ee-add = " + iv.Text(iv.Ed) + kEol;
   if (iv.RCPanelVisible)
     out += "x(rho = " + iv.Text(iv.Rho_C) + ") - L = " + iv.Text(iv.x_rc) + kEol;
   if (iv.RefrVisible) out += "Refract = " + iv.Refr + kEol;
@@ -404,7 +407,8 @@ bool ParseLayerLine(const TNumStringFormat& fmt, const std::string& line, TReadL
   if (!L.Material.empty() && L.Material.back() == ',') L.Material.pop_back();
   std::string r = line.substr(rhoPos + 6, iPos - rhoPos - 6);
   L.Rho0 = fmt.ReadReal(r, 0);
-  std::string ids = line.substr(iPos + 2, xPos == std::string::npos ? std::string::npos : xPos - iPos - 2);
+  std::string ids =
+      line.substr(iPos + 2, xPos == std::string::npos ? std::string::npos : xPos - iPos - 2);
   L.FirstCell = static_cast<int>(fmt.TakeInt(ids, 0));
   L.CellCount = static_cast<int>(fmt.TakeInt(ids, 0));
   if (xPos != std::string::npos) {
@@ -554,7 +558,8 @@ bool ReadProfile(TMainForm& f, const std::string& name, bool quiet) {
           if (NumberAfter(fmt, r3, " div ", dv))
             shiftDiv = static_cast<int>(std::lround(static_cast<double>(dv)));
           else if (len != 0)
-            shiftDiv = static_cast<int>(std::lround(static_cast<double>(dimension * std::fabs(x0shift) / len)));
+            shiftDiv = static_cast<int>(
+                std::lround(static_cast<double>(dimension * std::fabs(x0shift) / len)));
         }
         if (hadState && shiftDiv != ctx.ShiftDiv)
           return refuse("Glass layer mismatch " + std::to_string(shiftDiv) + " - " +
@@ -583,14 +588,14 @@ bool ReadProfile(TMainForm& f, const std::string& name, bool quiet) {
           if (const auto sp = g.find('/'); sp != std::string::npos) {
             std::string kd = g.substr(sp + 1);
             const Real kv = fmt.TakeReal(kd, 0);
-            if (kv != 0 && init) init->Rho0div = static_cast<int>(std::lround(static_cast<double>(kv)));
+            if (kv != 0 && init)
+              init->Rho0div = static_cast<int>(std::lround(static_cast<double>(kv)));
           }
           if (f.EosDensity) {
             const Real eos = f.EosDensity(true);
             if (eos == 0 || std::fabs(eos / rl - 1) > 0.01L) {
-              if (eos == 0 ||
-                  port.Ask("Set init (EOS) glass denity to " + fmt.ToText(rl) + "?",
-                           {Button::Ok, Button::No}) == Button::Ok) {
+              if (eos == 0 || port.Ask("Set init (EOS) glass denity to " + fmt.ToText(rl) + "?",
+                                       {Button::Ok, Button::No}) == Button::Ok) {
                 if (f.SetEosDensity) f.SetEosDensity(true, rl);
               }
             }
@@ -611,7 +616,8 @@ bool ReadProfile(TMainForm& f, const std::string& name, bool quiet) {
           havePrevX = true;
         }
         readLayers.push_back(L);
-      } else if (!seenInt && t.size() > 1 && t[0] == 'L' && std::isdigit(static_cast<unsigned char>(t[1]))) {
+      } else if (!seenInt && t.size() > 1 && t[0] == 'L' &&
+                 std::isdigit(static_cast<unsigned char>(t[1]))) {
         TReadLayer L;
         std::string num = t.substr(1);
         L.Number = static_cast<int>(fmt.TakeInt(num, 0));
@@ -786,18 +792,18 @@ bool ReadProfile(TMainForm& f, const std::string& name, bool quiet) {
     for (const TReadLayer& L : readLayers) {
       if (L.Number == 0) {
         if (!Close(L.Rho0, ctx.rho0l, 1e-5L)) {
-          if (port.Ask("Glass density mismatch " + fmt.ToText(L.Rho0) + " to " + fmt.ToText(ctx.rho0l) +
-                           " (No-shift)",
+          if (port.Ask("Glass density mismatch " + fmt.ToText(L.Rho0) + " to " +
+                           fmt.ToText(ctx.rho0l) + " (No-shift)",
                        {Button::Ok, Button::No, Button::Cancel}) == Button::Cancel)
             return false;
         }
       } else if (L.Number - 1 < static_cast<int>(ctx.Layers.size())) {
         LayerRecord& cur = ctx.Layers[static_cast<std::size_t>(L.Number - 1)];
         if (!Close(L.Rho0, cur.Rho0, 1e-5L)) {
-          const Button b = port.Ask("Layer " + std::to_string(L.Number) + " density mismatch " +
-                                        fmt.ToText(L.Rho0) + " to " + fmt.ToText(cur.Rho0) +
-                                        " (No-shift)",
-                                    {Button::Ok, Button::No, Button::Cancel});
+          const Button b =
+              port.Ask("Layer " + std::to_string(L.Number) + " density mismatch " +
+                           fmt.ToText(L.Rho0) + " to " + fmt.ToText(cur.Rho0) + " (No-shift)",
+                       {Button::Ok, Button::No, Button::Cancel});
           if (b == Button::Cancel) return false;
           if (b == Button::Ok) cur.Rho0 = L.Rho0;
         }

@@ -14,25 +14,30 @@ namespace tessmar {
 
 // What a column of the result table holds (Part 2.3).
 enum class TableCol {
-  No,       // cell index
-  X,        // x[i] / x1 (node)
-  Rho,      // cell density
-  V,        // v[i] / UnitScale (node)
-  P,        // P[i] (Pxx for an elastic state), "-0" rule
-  E,        // E[i]
-  T,        // T[i] (Ti in two-temperature tables)
-  Te, Ei, Ee,
-  Pi,       // Pi[i], "-0" rule
+  No,   // cell index
+  X,    // x[i] / x1 (node)
+  Rho,  // cell density
+  V,    // v[i] / UnitScale (node)
+  P,    // P[i] (Pxx for an elastic state), "-0" rule
+  E,    // E[i]
+  T,    // T[i] (Ti in two-temperature tables)
+  Te,
+  Ei,
+  Ee,
+  Pi,  // Pi[i], "-0" rule
   Pe,
-  Z, DeltaZ,
+  Z,
+  DeltaZ,
   P1T,      // EosP(Ti, rho)
   PeRhoTi,  // ElPe(Ti, rho)
-  Ph, Sxx,
-  Phase, Ind,
-  Qx,       // conductive heat flux at node i
+  Ph,
+  Sxx,
+  Phase,
+  Ind,
+  Qx,  // conductive heat flux at node i
   Kappa,
   Alpha,
-  Dist,     // (xGr0 - cell centre) / x1
+  Dist,  // (xGr0 - cell centre) / x1
 };
 
 class TResultTable {
@@ -61,7 +66,8 @@ class TResultTable {
 
  private:
   [[nodiscard]] std::size_t Index(int c, int r) const {
-    return static_cast<std::size_t>(r) * static_cast<std::size_t>(cols_) + static_cast<std::size_t>(c);
+    return static_cast<std::size_t>(r) * static_cast<std::size_t>(cols_) +
+           static_cast<std::size_t>(c);
   }
   int cols_ = 0, rows_ = 0;
   std::vector<std::string> cells_;

@@ -26,8 +26,9 @@ TSaveFileOptions::TSaveFileOptions() : DialogModel("save", "SaveFileOptions") {
   AddReal("Scal", "&Name: Time *", Scal, 1)
       .Help("factor applied to the time in file names; its order sets Add (12: ps)")
       .OnExit([this] { ScalExit(); });
-  AddChoice("RadioGroup1", "Format:", RadioGroup1, {"&Auto", "&Fixed"}, 0)
-      .OnExit([this] { RadioGroup1Click(); });
+  AddChoice("RadioGroup1", "Format:", RadioGroup1, {"&Auto", "&Fixed"}, 0).OnExit([this] {
+    RadioGroup1Click();
+  });
   AddChoice("FormatType", "Format type", FormatType, {"General", "Exponent", "Fixed"}, 0)
       .OnExit([this] { FormatTypeChange(); });
   AddInteger("Press", "&Pressigion:", Press, 4).Range(-1, 8).OnExit([this] { FormatTypeChange(); });
@@ -57,7 +58,8 @@ void TSaveFileOptions::RadioGroup1Click() {
 }
 
 void TSaveFileOptions::FormatTypeChange() {
-  if (FormatType >= 0 && FormatType <= 2) NameStr.SetFormatType(static_cast<TFloatFormat>(FormatType));
+  if (FormatType >= 0 && FormatType <= 2)
+    NameStr.SetFormatType(static_cast<TFloatFormat>(FormatType));
   NameStr.SetPressigion(Press);
   NameStr.SetWidth(FWidth);
 }
@@ -116,6 +118,8 @@ std::string TSaveFileOptions::FormatTimeName(Real t) const {
   return s;
 }
 
-std::string TSaveFileOptions::FileBaseName(Real t) const { return Dir + FormatTimeName(t) + AddStr; }
+std::string TSaveFileOptions::FileBaseName(Real t) const {
+  return Dir + FormatTimeName(t) + AddStr;
+}
 
 }  // namespace tessmar

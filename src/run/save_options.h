@@ -25,15 +25,15 @@ class TSaveFileOptions : public DialogModel {
   static constexpr int kBMP = 0;
   static constexpr int kJPEG = 1;
 
-  std::string Dir;       // save directory; ends in a separator when not empty
-  std::string DirLabel;  // the directory the dialog shows (field "DirLabel")
-  Real Scal = 1;         // "&Name: Time *"; leaving it sets AddStr from its order
-  int RadioGroup1 = 0;   // "Format:" 0 Auto, 1 Fixed
-  int FormatType = 0;    // General, Exponent, Fixed (Fixed mode only)
-  int Press = 4;         // "&Pressigion:" -1..8
-  int FWidth = 0;        // "&Width:" 0..16
-  std::string AddStr;    // "&Add:", appended to every name
-  int GraphType = -1;    // 0 BMP, 1 JPEG, -1 none (JPEG is selected on first display)
+  std::string Dir;             // save directory; ends in a separator when not empty
+  std::string DirLabel;        // the directory the dialog shows (field "DirLabel")
+  Real Scal = 1;               // "&Name: Time *"; leaving it sets AddStr from its order
+  int RadioGroup1 = 0;         // "Format:" 0 Auto, 1 Fixed
+  int FormatType = 0;          // General, Exponent, Fixed (Fixed mode only)
+  int Press = 4;               // "&Pressigion:" -1..8
+  int FWidth = 0;              // "&Width:" 0..16
+  std::string AddStr;          // "&Add:", appended to every name
+  int GraphType = -1;          // 0 BMP, 1 JPEG, -1 none (JPEG is selected on first display)
   bool Panel1Visible = false;  // the Fixed-mode controls
   // Format of the names: Pressigion 4, DecSeparator "p", DefaultDec false.
   TNumStringFormat NameStr;
@@ -45,10 +45,10 @@ class TSaveFileOptions : public DialogModel {
   QuestionPort* Port = nullptr;
 
   // Exit rules of the fields.
-  void ScalExit();         // AddStr from round(log10(Scal)): 3 ms, 6 mks, 9 ns, 12 ps, 15 fs
-  void RadioGroup1Click(); // Panel1 visible in Fixed mode
-  void FormatTypeChange(); // the three format controls write into NameStr
-  void DirButtonClick();   // choose a directory into DirLabel
+  void ScalExit();          // AddStr from round(log10(Scal)): 3 ms, 6 mks, 9 ns, 12 ps, 15 fs
+  void RadioGroup1Click();  // Panel1 visible in Fixed mode
+  void FormatTypeChange();  // the three format controls write into NameStr
+  void DirButtonClick();    // choose a directory into DirLabel
 
   // Shows the options with `suggestion` in DirLabel (when not empty); on OK
   // Dir := DirLabel with a separator appended (see above) and true; on Cancel

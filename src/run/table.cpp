@@ -30,8 +30,12 @@ bool TryEval(const SlotT& slot, Real& out, A... a) {
   }
 }
 
-const THydro2T* As2T(const THydrStat& s) { return dynamic_cast<const THydro2T*>(&s); }
-const TThermState* AsThermal(const THydrStat& s) { return dynamic_cast<const TThermState*>(&s); }
+const THydro2T* As2T(const THydrStat& s) {
+  return dynamic_cast<const THydro2T*>(&s);
+}
+const TThermState* AsThermal(const THydrStat& s) {
+  return dynamic_cast<const TThermState*>(&s);
+}
 
 bool IsGlassCell(const SimContext& ctx, int i, int N) {
   return i < ctx.ShiftDiv || (ctx.ShiftDiv < 0 && i >= N + ctx.ShiftDiv);
@@ -267,8 +271,8 @@ void SetupTable(TMainForm& f) {
   f.Integr.EkVisible = !m.NoMove;
   f.Integr.T2PanelVisible = m.TwoTemperature;
 
-  f.ShiftGraphX0 = ctx.Port().Ask("Shift graph x0 to right (L0)?", {Button::Yes, Button::No}) ==
-                   Button::Yes;
+  f.ShiftGraphX0 =
+      ctx.Port().Ask("Shift graph x0 to right (L0)?", {Button::Yes, Button::No}) == Button::Yes;
 }
 
 Real HeatFluxAtNode(const TMainForm& f, int i) {
@@ -308,7 +312,10 @@ bool CellText(const TMainForm& f, TableCol k, int i, bool all, std::string& out)
   const auto* h2 = As2T(s);
   const Real x1 = f.x1Edit;
   const Real U = ctx.UnitScale;
-  auto num = [&](Real v) { out = fmt.ToText(v); return true; };
+  auto num = [&](Real v) {
+    out = fmt.ToText(v);
+    return true;
+  };
   switch (k) {
     case TableCol::No:
       if (!all) return false;
@@ -446,7 +453,9 @@ void RefreshTable(TMainForm& f, bool redraw) {
   ComputeIntegrals(f);
 }
 
-void ReformatStateColumns(TMainForm& f) { FillRows(f, false); }
+void ReformatStateColumns(TMainForm& f) {
+  FillRows(f, false);
+}
 
 bool FormatClick(TMainForm& f, TNumFormatDialog& dlg,
                  const std::function<bool(TNumFormatDialog&)>& show) {

@@ -130,14 +130,17 @@ TEST(ProfileReader, RoundTripRestoresTheState) {
 
   RunFixture in;
   in.port.QueueAnswer(Button::Yes);  // With Thermocond
-  ASSERT_TRUE(ReadProfile(in.f, dir + "rt.DAT", false)) << ::testing::PrintToString(in.port.Texts());
+  ASSERT_TRUE(ReadProfile(in.f, dir + "rt.DAT", false))
+      << ::testing::PrintToString(in.port.Texts());
   ASSERT_TRUE(in.ctx.State);
   EXPECT_EQ(in.ctx.State->Class(), SolverClass::Caldrith);
   EXPECT_EQ(in.port.Texts()[0], "With Thermocond");
   const THydrStat& a = *fx.ctx.State;
   const THydrStat& b = *in.ctx.State;
   ASSERT_EQ(b.CellCount(), 4);
-  auto near = [](Real x, Real y) { return std::fabs(x - y) <= 1e-6L * (std::fabs(x) + std::fabs(y)); };
+  auto near = [](Real x, Real y) {
+    return std::fabs(x - y) <= 1e-6L * (std::fabs(x) + std::fabs(y));
+  };
   for (int i = 0; i <= 4; ++i) {
     EXPECT_TRUE(near(a.x[i], b.x[i])) << i;
     EXPECT_TRUE(near(a.v[i], b.v[i])) << i;
@@ -259,6 +262,69 @@ TEST(ProfileReader, ShortBoundaryRowGammaAndIntPdt) {
   EXPECT_EQ(in.ctx.Pout, 0.5L);
   EXPECT_EQ(in.f.Pout, 0.5L);
   EXPECT_EQ(in.f.Integr.Ipdt, 2.5L);
+}
+
+TEST(ProfileReader, TwoTemperatureRoundTripAsksTwoTemp) {
+  RunFixture fx;
+  fx.BuildOneT(4, SolverClass::Hydro2T);
+  fx.f.TwoTemperature = true;
+  auto& s = dynamic_cast<THydro2T&>(*fx.ctx.State);
+  for (int i = 0; i < 4; ++i) {
+    s.Te[i] = 10 + i;
+    s.Ei[i] = 1 + i;
+    s.Ee[i] = 0.5L;
+    s.Pe[i] = 0.25L;
+    s.Pi[i] = s.P[i] - s.Pe[i];
+  }
+  SetupTable(fx.f);
+  RefreshTable(fx.f);
+  const std::string dir = TempDir();
+  ASSERT_TRUE(WriteProfile(fx.f, dir + "t2.DAT", false));
+  EXPECT_NE(Slurp(dir + "t2.TXT").find("Ei = "), std::string::npos);
+  RunFixture in;
+  in.port.QueueAnswer(Button::Yes);  // 2 Temp
+  ASSERT_TRUE(ReadProfile(in.f, dir + "t2.DAT", false));
+  EXPECT_EQ(in.port.Texts()[0], "2 Temp");
+  ASSERT_EQ(in.ctx.State->Class(), SolverClass::Hydro2T);
+  EXPECT_TRUE(in.f.TwoTemperature);
+  const auto& b = dynamic_cast<const THydro2T&>(*in.ctx.State);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(b.Te[i], s.Te[i]);
+    EXPECT_EQ(b.Ei[i], s.Ei[i]);
+    EXPECT_EQ(b.Ee[i], s.Ee[i]);
+    EXPECT_EQ(b.Pe[i], s.Pe[i]);
+    EXPECT_NEAR(static_cast<double>(b.Pi[i]), static_cast<double>(s.Pi[i]), 1e-5);
+  }
+}
+
+TEST(ProfileReader, SphericalWithSideFileAndGlass) {
+  RunFixture fx;
+  fx.BuildOneT(4);
+  fx.ctx.SetGeometry(3);
+  fx.ctx.ShiftDiv = 1;
+  fx.ctx.rho0l = 3;
+  fx.f.X0Shift = -0.25L;
+  BuildMassArrays(fx.ctx, 4, 0, 1, fx.ctx.h0, fx.ctx.rho0, fx.ctx.rho0l);
+  SetupTable(fx.f);
+  RefreshTable(fx.f);
+  const std::string dir = TempDir();
+  ASSERT_TRUE(WriteProfile(fx.f, dir + "sph.DAT", false));
+  const std::string txt = Slurp(dir + "sph.TXT");
+  EXPECT_EQ(txt.substr(0, 3), "3D\r");
+  EXPECT_NE(txt.find("L0 = 1 x 1  Div 4 x0shift 0.25 div 1\r\n"), std::string::npos) << txt;
+  EXPECT_NE(txt.find("rho0 =  2.00000000000000E+0000, glass  3.00000000000000E+0000\r\n"),
+            std::string::npos);
+  RunFixture in;
+  in.port.QueueAnswer(Button::Yes);  // With Thermocond
+  ASSERT_TRUE(ReadProfile(in.f, dir + "sph.DAT", false))
+      << ::testing::PrintToString(in.port.Texts());
+  EXPECT_EQ(in.ctx.Dspc, 3);
+  EXPECT_EQ(in.ctx.ShiftDiv, 1);
+  EXPECT_EQ(in.ctx.rho0l, 3);
+  EXPECT_EQ(in.f.X0Shift, -0.25L);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_NEAR(static_cast<double>(in.ctx.State->Density(i)),
+                static_cast<double>(fx.ctx.State->Density(i)), 1e-5);
 }
 
 }  // namespace

@@ -56,10 +56,11 @@ TEST(TableLayout, PhysicalTitlesOfTheMovingTwoTemperatureTable) {
   m.Physical = true;
   const auto t = TableTitles(m);
   const std::vector<std::string> want{
-      "No(n)",          "x(n)[nm]",       "rho[g/cm3]",     "v(n)[km/s]",     "P(n+1/2)[GPa]",
-      "E(n+1/2)[kJ/g]", "Ti(n+1/2)[K]",   "Te(n+1/2)[K]",   "Ei(n+1/2)[kJ/g]", "Ee(n+1/2)[kJ/g]",
-      "Pi(n+1/2)[GPa]", "Pe(n+1/2)[GPa]", "P1T(rho&Ti)",    "Pe(rho&Ti)",     "Phase",
-      "Ind",            "Qx(n)[kW/cm2]",  "kappa[kW/cm/K]", "alpha[kW/cm3/K]", "xGr0-x(n+1/2)[nm]"};
+      "No(n)",           "x(n)[nm]",        "rho[g/cm3]",      "v(n)[km/s]",
+      "P(n+1/2)[GPa]",   "E(n+1/2)[kJ/g]",  "Ti(n+1/2)[K]",    "Te(n+1/2)[K]",
+      "Ei(n+1/2)[kJ/g]", "Ee(n+1/2)[kJ/g]", "Pi(n+1/2)[GPa]",  "Pe(n+1/2)[GPa]",
+      "P1T(rho&Ti)",     "Pe(rho&Ti)",      "Phase",           "Ind",
+      "Qx(n)[kW/cm2]",   "kappa[kW/cm/K]",  "alpha[kW/cm3/K]", "xGr0-x(n+1/2)[nm]"};
   EXPECT_EQ(t, want);
   m.Elastic = true;
   const auto te = TableTitles(m);
@@ -71,14 +72,14 @@ TEST(TableLayout, PhysicalTitlesOfTheMovingTwoTemperatureTable) {
 TEST(TableLayout, ReducedTitles) {
   auto m = Model(true, false);
   m.Radial = true;
-  const std::vector<std::string> fixed1T{"   No", "r(n)    ", "T(n+1/2)", "E(n+1/2)", "Phase",
+  const std::vector<std::string> fixed1T{"   No", "r(n)    ", "T(n+1/2)", "E(n+1/2)",  "Phase",
                                          "Ind",   "Qx(n)",    "kappa",    "L-x(n+1/2)"};
   EXPECT_EQ(TableTitles(m), fixed1T);
   auto n = Model(false, false);
   n.NoConduct = true;
-  const std::vector<std::string> moving9{"   No",     "x(n)    ",       "rho(n+1/2)",
-                                         "v(n)/v1 ",  "P(n+1/2)",       "E(n+1/2)[kJ/g]",
-                                         "Phase",     "Ind",            "L-x(n+1/2)"};
+  const std::vector<std::string> moving9{"   No",    "x(n)    ", "rho(n+1/2)",
+                                         "v(n)/v1 ", "P(n+1/2)", "E(n+1/2)[kJ/g]",
+                                         "Phase",    "Ind",      "L-x(n+1/2)"};
   EXPECT_EQ(TableTitles(n), moving9);
   auto z = Model(true, true);
   z.NoMetal = true;
@@ -103,12 +104,12 @@ TEST(Table, MovingTableHasBoundaryRowAndAsksTheGraphQuestion) {
   const auto& t = fx.f.Data;
   EXPECT_EQ(t.Cell(0, 1), "0");
   EXPECT_EQ(t.Cell(1, 2), "0.25");
-  EXPECT_EQ(t.Cell(2, 1), "2");      // rho = dm / dx
-  EXPECT_EQ(t.Cell(3, 2), "0.125");  // v[1]
-  EXPECT_EQ(t.Cell(4, 1), "2");      // P = rho*T
-  EXPECT_EQ(t.Cell(5, 2), "2.25");   // E
-  EXPECT_EQ(t.Cell(6, 2), "1.5");    // T
-  EXPECT_EQ(t.Cell(11, 1), "0.875"); // xGr0 - centre
+  EXPECT_EQ(t.Cell(2, 1), "2");       // rho = dm / dx
+  EXPECT_EQ(t.Cell(3, 2), "0.125");   // v[1]
+  EXPECT_EQ(t.Cell(4, 1), "2");       // P = rho*T
+  EXPECT_EQ(t.Cell(5, 2), "2.25");    // E
+  EXPECT_EQ(t.Cell(6, 2), "1.5");     // T
+  EXPECT_EQ(t.Cell(11, 1), "0.875");  // xGr0 - centre
   // boundary row
   EXPECT_EQ(t.Cell(0, 5), "4");
   EXPECT_EQ(t.Cell(1, 5), "1");
@@ -123,7 +124,7 @@ TEST(Table, FixedTableHasNoBoundaryRow) {
   fx.BuildOneT(4);
   fx.ctx.NoMove = true;
   SetupTable(fx.f);
-  EXPECT_FALSE(fx.f.ShiftGraphX0);  // the safe default No
+  EXPECT_FALSE(fx.f.ShiftGraphX0);     // the safe default No
   EXPECT_EQ(fx.f.Data.RowCount(), 5);  // N + 1
   EXPECT_EQ(fx.f.Data.ColCount(), 9);
   RefreshTable(fx.f);
@@ -167,9 +168,9 @@ TEST(Table, TwoTemperatureCellsAlphaAndPiRule) {
   RefreshTable(fx.f);
   const auto& t = fx.f.Data;
   EXPECT_EQ(t.ColCount(), 20);
-  EXPECT_EQ(t.Cell(7, 1), "10");   // Te
+  EXPECT_EQ(t.Cell(7, 1), "10");         // Te
   EXPECT_EQ(t.Cell(10, 2), "-0      ");  // Pi cut, no EosIsGas
-  EXPECT_EQ(t.Cell(12, 1), "-1");  // P1T = EosP(Ti, rho)
+  EXPECT_EQ(t.Cell(12, 1), "-1");        // P1T = EosP(Ti, rho)
   EXPECT_EQ(t.Cell(18, 1), "00      ");  // no ElAlpha
   fx.ctx.ElAlpha.Install([](Real, Real) { return 3.0L; });
   RefreshTable(fx.f);
@@ -223,7 +224,8 @@ TEST(Table, CriticalDensityPosition) {
   auto& s = *fx.ctx.State;
   // densities 2, 2, 1, 0.5 (dm = 0.5)
   s.x = {0, 0.25L, 0.5L, 1.0L, 2.0L};
-  fx.f.Integr.Rho_C = 2.5L;  // above every density: the outermost cell whose inner neighbour ... -> node 1
+  fx.f.Integr.Rho_C =
+      2.5L;  // above every density: the outermost cell whose inner neighbour ... -> node 1
   Rho_CExit(fx.f);
   EXPECT_TRUE(fx.f.Integr.RCPanelVisible);
   fx.f.Integr.Rho_C = 1.5L;
