@@ -1,8 +1,12 @@
 // tessmar: the command-line face of the engine.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "cli/keys.h"
+#include "cli/run_command.h"
+#include "cli/run_file.h"
 #include "version.h"
 
 int main(int argc, char** argv) {
@@ -13,11 +17,42 @@ int main(int argc, char** argv) {
       "tessmar"};
   app.set_version_flag("--version", std::string("Tessmar ") + TESSMAR_VERSION);
   app.require_subcommand(0, 1);
+
+  tessmar::cli::RunOptions run;
+  auto* runCmd = app.add_subcommand(
+      "run", "Run a calculation from a run file (TOML, one table per dialog); see `tessmar keys`");
+  runCmd->add_option("file", run.file, "the run file")->required();
+  runCmd->add_option("-o,--output", run.outDir, "save directory of the run (created at the start)")
+      ->capture_default_str();
+  runCmd
+      ->add_option("--set", run.sets,
+                   "table.key=value: set a key as if written at the end of its table "
+                   "(table.N.key for the N-th [[table]]); may be repeated")
+      ->allow_extra_args(false);
+  runCmd->add_flag("--quiet", run.quiet,
+                   "no progress line and no summary (questions are still logged)");
+  runCmd->add_flag("--trace", run.trace, "trace the iterations into DIR/Trace.txt");
+  runCmd->add_option("--from", run.from,
+                     "continue from a saved profile (.DAT): the run file's [eos], [eos_left] "
+                     "and [thermal] are applied, the profile replaces [init]");
+
   auto* keys = app.add_subcommand("keys", "List every run-file table and key with its default");
   app.footer(
-      "All physics runs in 80-bit extended precision. Internal units: cm, s, g/cm3, K, kJ/g, "
-      "GPa.");
-  CLI11_PARSE(app, argc, argv);
+      "Run files: `tessmar keys` lists every table and key; docs/batch.md describes the run "
+      "file, the [answers] table and the default answers. Exit status: 0 done, 2 bad input "
+      "(nothing written), 1 the run failed. All physics runs in 80-bit extended precision. "
+      "Internal units: cm, s, g/cm3, K, kJ/g, GPa.");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e);
+    return status == 0 ? 0 : tessmar::cli::kExitBadInput;
+  }
   if (keys->parsed()) tessmar::cli::PrintKeys(std::cout);
+  if (runCmd->parsed()) {
+    run.terminal = isatty(STDERR_FILENO) != 0;
+    return tessmar::cli::RunCommand(run, std::cerr);
+  }
   return 0;
 }
