@@ -1,5 +1,6 @@
 #include "run/init_shift.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/hydr_stat.h"
@@ -41,6 +42,16 @@ void InitShiftBegin(TMainForm& form, TInitional& init, InitCause cause) {
     init.CheckOut = c.ShiftDiv < 0;
   }
   init.NewInit = cause == InitCause::kInit;
+  if (cause == InitCause::kLoadFile) {
+    // The loaded state keeps the quantity the file holds: the energy when it
+    // has an energy column (what the scheme conserves), else the temperature,
+    // else the pressure. A choice the file cannot serve is replaced.
+    const bool servable = (init.RadioGroup1 == kEnerg && init.FileHadEnergy) ||
+                          (init.RadioGroup1 == kTemp && init.FileHadTemp) ||
+                          init.RadioGroup1 == kPress;
+    if (!servable)
+      init.RadioGroup1 = init.FileHadEnergy ? kEnerg : (init.FileHadTemp ? kTemp : kPress);
+  }
   init.AddLayerMode = false;
 }
 

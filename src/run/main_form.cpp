@@ -5,6 +5,10 @@
 namespace tessmar {
 
 TMainForm::TMainForm(SimContext& ctx) : DialogModel("run", "Tessmar"), ctx_(ctx) {
+  // The table and the data files: six significant digits with a point.
+  NumStr.SetPressigion(6);
+  NumStr.SetDecSeparator('.');
+  NumStr.SetDefaultDec(false);
   // The time fields: an edit sets the field's modified flag; leaving it
   // converts to the twin field in units of L/UnitScale.
   AddReal("EndTime", "End time", EndTime, 0)

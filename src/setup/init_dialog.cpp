@@ -5,6 +5,7 @@
 
 #include "base/fp_guard.h"
 #include "format/num_string_format.h"
+#include "materials/newton.h"
 
 namespace tessmar {
 
@@ -757,13 +758,18 @@ void TInitional::ReEvaluate(bool fromOk) {
     for (int k = lo; k <= hi; ++k) {
       const auto i = static_cast<std::size_t>(k);
       const Real rho = s.Density(k);
-      if (RadioGroup1 == kTemp || RadioGroup1 < 0 || RadioGroup1 == kEnerg) {
+      if (RadioGroup1 == kEnerg && !c.EosCvl.Empty()) {
+        // The left material has no inverse slot of its own: T(E) by Newton
+        // on its energy with its heat capacity as the derivative.
+        const Real t0 = s.T[i] > 0 ? s.T[i] : 1;
+        s.T[i] = NewtonInvert(c.EosEl.Fn(), c.EosCvl.Fn(), s.E[i], rho, t0);
+        s.P[i] = c.EosPl(s.T[i], rho);
+      } else {
+        // Temperature kept (also for "Press": there is no inverse of the
+        // left pressure).
         s.E[i] = c.EosEl(s.T[i], rho);
         if ((k != lo || k == 0 || s.P[i] != 0) && (k != hi || k == N - 1 || s.P[i] != 0))
           s.P[i] = c.EosPl(s.T[i], rho);
-      } else {
-        // Without an inverse of the left pressure keep T and re-derive E.
-        s.E[i] = c.EosEl(s.T[i], rho);
       }
       if (th) {
         th->Ei[i] = s.E[i];
