@@ -87,10 +87,12 @@ Real FloatFromSource(const toml::node& node, double fallback,
     if (*first == '+') ++first;
     const auto [ptr, ec] = std::from_chars(first, digits.data() + digits.size(), x);
     // Guard against a region that is not the value: it must read completely
-    // and agree with the parser's double.
-    if (ec == std::errc() && ptr == digits.data() + digits.size() &&
-        std::fabs(static_cast<double>(x) - fallback) <= 1e-12 * std::fabs(fallback))
-      return x;
+    // and agree with the parser's double, unless the double overflowed or
+    // underflowed where the extended real did not.
+    const bool agrees =
+        std::fabs(static_cast<double>(x) - fallback) <= 1e-12 * std::fabs(fallback) ||
+        ((std::isinf(fallback) || fallback == 0) && std::isfinite(x));
+    if (ec == std::errc() && ptr == digits.data() + digits.size() && agrees) return x;
   }
   std::ostringstream os;
   os.precision(17);

@@ -11,6 +11,7 @@
 #include "format/num_string_format.h"
 #include "materials/eos_dialog.h"
 #include "materials/eos_select.h"
+#include "run/save_options.h"
 
 namespace tessmar::cli {
 namespace {
@@ -168,12 +169,16 @@ TEST(RunFile, ValuesOfEachKindReachTheirFields) {
       "AtomMass = 4\n"                   // an integer into a real field
       "T_0 = -1_000.25e-2\n"             // TOML digit separators
       "T_rho = \"2,5\"\n"                // text as typed into the field
+      "TScall = \"1.5e400\"\n"  // beyond a double: TOML refuses it as a float, text keeps it
+      "DisT = 2e-400\n"         // a double underflows, an extended real does not
       "[probe]\nName = \"Cu foil\"\nOn = true\nN = 12.0\n");
   EXPECT_EQ(h.eos.gamma, 1.2345678901234567891L);
   EXPECT_NE(h.eos.gamma, static_cast<Real>(1.2345678901234567891));  // not via a double
   EXPECT_EQ(h.eos.AtomMass, 4);
   EXPECT_EQ(h.eos.T_0, -10.0025L);
   EXPECT_EQ(h.eos.T_rho, 2.5L);
+  EXPECT_EQ(h.eos.TScall, 1.5e400L);
+  EXPECT_EQ(h.eos.DisT, 2e-400L);
   EXPECT_EQ(h.probe.Name, "Cu foil");
   EXPECT_TRUE(h.probe.On);
   EXPECT_EQ(h.probe.N, 12);
@@ -388,6 +393,35 @@ TEST(TimeFromProfileName, InvertsTheSaveNames) {
   }
   for (const char* bad : {"", "profile", "1p5E", "1#5", "p", "12p5p3", "2p5xs"})
     EXPECT_FALSE(TimeFromProfileName(bad, 1, "").has_value()) << bad;
+}
+
+TEST(TimeFromProfileName, ReadsBackWhatTheSaveOptionsWrite) {
+  // Each name read back and written again gives the same name, for the name
+  // formats of the save options: Auto (General below 0.01 and from 999.999,
+  // Fixed width 8 between), and Fixed with each format type.
+  struct Options {
+    const char* scal;
+    int radio, type, press, width;
+  } options[] = {
+      {"1e12", 0, 0, 4, 0}, {"1", 0, 0, 4, 0},  {"1e15", 1, 1, 4, 0},
+      {"1e9", 1, 2, 3, 8},  {"1", 1, 0, 6, 12},
+  };
+  const Real times[] = {2.5e-12L, 1.25e-11L, 3.3e-13L, 1e-10L, -1.5e-12L,
+                        0.5L,     12.5L,     -3.25L,   2048.5L};
+  for (const auto& o : options) {
+    TSaveFileOptions save;
+    save.At("Scal").SetText(o.scal);
+    save.At("RadioGroup1").Set(static_cast<long long>(o.radio));
+    save.At("FormatType").Set(static_cast<long long>(o.type));
+    save.At("Press").Set(static_cast<long long>(o.press));
+    save.At("FWidth").Set(static_cast<long long>(o.width));
+    for (const Real t : times) {
+      const std::string name = save.FileBaseName(t);
+      const auto back = TimeFromProfileName(name, save);
+      ASSERT_TRUE(back.has_value()) << name;
+      EXPECT_EQ(save.FileBaseName(*back), name) << "scal " << o.scal << " t " << t;
+    }
+  }
 }
 
 }  // namespace
