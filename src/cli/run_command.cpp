@@ -91,9 +91,16 @@ int RunCommand(const RunOptions& o, std::ostream& log) {
     if (o.from.empty()) {
       ApplyRunFile(file, tables, apply);
     } else {
-      // Materials first, then the profile instead of [init], then the rest.
-      apply.include = [](const RunTableEntry& t) { return IsMaterialTable(t.name); };
+      // Materials first, and the fields of [init] without its build (the
+      // dialog keeps them across the load: motion of the ends, boundary
+      // conditions, the quantity kept); then the profile instead of the
+      // build; then the rest.
+      apply.include = [](const RunTableEntry& t) {
+        return IsMaterialTable(t.name) || t.name == "init";
+      };
+      apply.deferActions = {"run", "init"};
       ApplyRunFile(file, tables, apply);
+      apply.deferActions = {"run"};
       if (!session.LoadProfile(o.from))
         return Report(log, RunError("--from " + o.from, "", "", "the profile was not loaded"));
       apply.include = [](const RunTableEntry& t) {

@@ -43,14 +43,12 @@ void InitShiftBegin(TMainForm& form, TInitional& init, InitCause cause) {
   }
   init.NewInit = cause == InitCause::kInit;
   if (cause == InitCause::kLoadFile) {
-    // The loaded state keeps the quantity the file holds: the energy when it
-    // has an energy column (what the scheme conserves), else the temperature,
-    // else the pressure. A choice the file cannot serve is replaced.
-    const bool servable = (init.RadioGroup1 == kEnerg && init.FileHadEnergy) ||
-                          (init.RadioGroup1 == kTemp && init.FileHadTemp) ||
-                          init.RadioGroup1 == kPress;
-    if (!servable)
-      init.RadioGroup1 = init.FileHadEnergy ? kEnerg : (init.FileHadTemp ? kTemp : kPress);
+    init.FileRho = form.ReadRho;
+    // The loaded state keeps the quantity the file holds most directly: the
+    // energy when it has an energy column (what the scheme conserves; T and P
+    // would have to be inverted through densities that the file's digits of
+    // x know less well), else the temperature, else the pressure.
+    init.RadioGroup1 = init.FileHadEnergy ? kEnerg : (init.FileHadTemp ? kTemp : kPress);
   }
   init.AddLayerMode = false;
 }

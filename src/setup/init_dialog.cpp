@@ -609,6 +609,43 @@ void TInitional::FillTwoTemperature(int s0, int K) {
   }
 }
 
+// A profile keeps each number to the digits of its format. Coordinates lose
+// most of those digits in the difference of two neighbours: with six digits
+// and a thousand cells the width of a cell, and so its density, is known to
+// about 1e-3 only, while the density column holds it to 1e-6. The nodes are
+// therefore placed again from the densities and the cell masses, starting at
+// node 0, wherever this agrees with the coordinates read to within the
+// coordinates' own precision; elsewhere (a gap, a broken cell) the
+// coordinates read stay.
+void TInitional::RefineCoordinatesFromDensities() {
+  SimContext& c = ctx_;
+  THydrStat& s = *c.State;
+  const int N = s.CellCount();
+  if (static_cast<int>(FileRho.size()) < N) return;
+  const int nu = c.SpaceDim;
+  // The coordinates' relative precision: half a unit of the sixth digit,
+  // with room for a format of fewer digits.
+  constexpr Real kCoordPrecision = 1e-4L;
+  Real prevOld = s.x[0];
+  for (int i = 0; i < N; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const Real rho = FileRho[k];
+    const Real xOld = s.x[k + 1];
+    const Real tol = kCoordPrecision * (std::fabs(prevOld) + std::fabs(xOld)) + 1e-30L;
+    prevOld = xOld;
+    if (!(rho > 0)) continue;
+    const Real m = s.CellMassOf(i);
+    Real x = 0;
+    if (nu == 1) {
+      x = s.x[k] + m / rho;
+    } else {
+      const Real vol = GeomDiff(nu, 0, s.x[k]) + nu * m / rho;  // x^nu of the next node
+      x = nu == 2 ? std::sqrt(vol) : std::cbrt(vol);
+    }
+    if (std::fabs(x - xOld) <= tol) s.x[k + 1] = x;
+  }
+}
+
 MaterialRecord TInitional::CurrentMaterial() const {
   const SimContext& c = ctx_;
   MaterialRecord m;
@@ -742,8 +779,9 @@ void TInitional::ReEvaluate(bool fromOk) {
       if (c.UnitScale != 1) s.v[k] *= c.UnitScale;
     }
   }
-  if (c.Dspc != 1 && static_cast<int>(c.CellMass.size()) != N)
+  if (c.Dspc != 1 && (FromFile || static_cast<int>(c.CellMass.size()) != N))
     BuildMassArrays(c, N, 0, c.ShiftDiv, c.h0, Rho0, c.rho0l);
+  if (FromFile && nv > 0 && !c.NoMove) RefineCoordinatesFromDensities();
 
   if (RadioGroup1 == kEnerg && c.EosTofE.Empty()) RadioGroup1 = kPress;
   if (RadioGroup1 == kPress && c.EosTofP.Empty()) RadioGroup1 = -1;
@@ -764,9 +802,19 @@ void TInitional::ReEvaluate(bool fromOk) {
         const Real t0 = s.T[i] > 0 ? s.T[i] : 1;
         s.T[i] = NewtonInvert(c.EosEl.Fn(), c.EosCvl.Fn(), s.E[i], rho, t0);
         s.P[i] = c.EosPl(s.T[i], rho);
+      } else if (RadioGroup1 == kPress) {
+        // T(P) by Newton on the left pressure, its derivative in T taken by
+        // a central difference (the left material has no dP/dT slot).
+        const auto& pl = c.EosPl.Fn();
+        auto dpdt = [&pl](Real T, Real r) {
+          const Real h = 1e-6L * (std::fabs(T) + 1e-3L);
+          return (pl(T + h, r) - pl(T - h, r)) / (2 * h);
+        };
+        const Real t0 = s.T[i] > 0 ? s.T[i] : 1;
+        s.T[i] = NewtonInvert(pl, dpdt, s.P[i], rho, t0);
+        s.E[i] = c.EosEl(s.T[i], rho);
       } else {
-        // Temperature kept (also for "Press": there is no inverse of the
-        // left pressure).
+        // Temperature kept.
         s.E[i] = c.EosEl(s.T[i], rho);
         if ((k != lo || k == 0 || s.P[i] != 0) && (k != hi || k == N - 1 || s.P[i] != 0))
           s.P[i] = c.EosPl(s.T[i], rho);

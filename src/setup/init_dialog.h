@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/hydr_stat.h"
 #include "core/sim_context.h"
@@ -94,6 +95,7 @@ class TInitional : public DialogModel {
   int FileLayerCount = 0;      // layers read from the last profile's side file
   int FileLastLayerFirst = 0;  // first cell of the last layer read from it
   int LayersEOSnum = 1;        // the layers window's EOSnum spinner
+  std::vector<Real> FileRho;   // cell densities of the last profile read (moving mesh)
 
   // --- Hooks to the dialogs and windows this one reaches; each may stay empty ---
   // The EOS dialog of the main (false) or left (true) material; true on OK.
@@ -138,6 +140,7 @@ class TInitional : public DialogModel {
   void Build(bool addLayer);
   void ReEvaluate(bool fromOk);
   void PlaceNodes(int u0, Real hg);
+  void RefineCoordinatesFromDensities();
   void FillSecondMaterial();
   void FillMain(int s, int flatEnd, int K, Real hg);
   void FillTwoTemperature(int s, int K);

@@ -82,7 +82,7 @@ TEST_F(Continuation, FromTheMiddleProfileReachesTheSameEnd) {
     ApplyTable(cont, eos,
                {{"EqType", std::string("Ideal gas")}, {"gamma", 1.4L}, {"AtomMass", 1.0L}});
   cont.Ctx.NoConduct = cont.Ctx.NoThermo = true;
-  ApplyTable(cont, "viscosity", {{"ViscType", std::string("Loc")}, {"ViscMult", 1.0L}});
+  ApplyTable(cont, "viscosity", {{"ViscType", std::string("Loc")}, {"ViscMult", 4.0L}});
   // The initial-state dialog keeps its boundary choice across the load.
   cont.Init().At("MoveType").SetText("v0 = 0");
   // "With Thermocond" No, "Save(print) settings?" No, "Shift graph x0 to right (L0)?" No

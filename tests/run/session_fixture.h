@@ -25,8 +25,9 @@ inline void ApplyTable(TSession& s, const std::string& key, Keys keys) {
 
 // The Sod shock tube in reduced units: ideal gas (gamma 1.4, M 1), left half
 // (the second material, first) rho 1, p 1; right half rho 0.125, p 0.1; left
-// end fixed; external pressure pout on the right end; Loc viscosity.
-inline void SetUpSodTube(TSession& s, int cells, Real pout = 0.1L) {
+// end fixed; external pressure pout on the right end; Loc viscosity with the
+// coefficient of the example run file.
+inline void SetUpSodTube(TSession& s, int cells, Real pout = 0.1L, Real viscMult = 4) {
   for (const char* eos : {"eos", "eos_left"})
     ApplyTable(s, eos, {{"EqType", std::string("Ideal gas")}, {"gamma", 1.4L}, {"AtomMass", 1.0L}});
   // Pure hydrodynamics: no heat conduction, no thermal physics.
@@ -46,7 +47,7 @@ inline void SetUpSodTube(TSession& s, int cells, Real pout = 0.1L) {
               {"xShiftDiv", static_cast<long long>(cells / 2)},
               {"rho0l", 1.0L},
               {"T0l", 1.0L}});
-  ApplyTable(s, "viscosity", {{"ViscType", std::string("Loc")}, {"ViscMult", 1.0L}});
+  ApplyTable(s, "viscosity", {{"ViscType", std::string("Loc")}, {"ViscMult", viscMult}});
 }
 
 // The answers a batch run of the tube needs: no printing, no graph shift.

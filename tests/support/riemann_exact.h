@@ -37,6 +37,11 @@ class RiemannExact {
 
   [[nodiscard]] Real PStar() const { return pStar_; }
   [[nodiscard]] Real UStar() const { return uStar_; }
+  // Speed of the right-going shock (when the right wave is one).
+  [[nodiscard]] Real RightShockSpeed() const {
+    const Real g = g_, pr = pStar_ / R_.p;
+    return R_.u + cR_ * std::sqrt((g + 1) / (2 * g) * pr + (g - 1) / (2 * g));
+  }
 
   // State at speed s = (x - x0)/t.
   [[nodiscard]] Primitive Sample(Real s) const {
