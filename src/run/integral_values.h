@@ -32,7 +32,7 @@ struct TIntegrValues {
   bool RefrVisible = false;
   std::string Refr;  // refraction index text
 
-  // Panels hidden by the model (Part 2.3): kPanel (Ipdt, Ivdx) and Ek with its
+  // Panels hidden by the model: kPanel (Ipdt, Ivdx) and Ek with its
   // label for a fixed mesh, T2Panel (Ei, Ee, Ed) for one-temperature states.
   bool kPanelVisible = true;
   bool EkVisible = true;

@@ -127,9 +127,8 @@ class TMainForm : public DialogModel {
   // "ReAssign to other xrs/Surf file" answered OK. Empty: HistoryFile moves to
   // the save directory under its own name.
   std::function<void()> ReassignHistory;
-  // Init/Shift run by the profile reader with the load as its cause (Part
-  // 2.2). Empty: the reader converts the loaded state to internal units and
-  // builds the mass arrays itself (see profile_files.h).
+  // Init/Shift run by the profile reader with the load as its cause. Empty: the reader converts the
+  // loaded state to internal units and builds the mass arrays itself (see profile_files.h).
   std::function<bool()> InitShiftAfterLoad;
 
  private:

@@ -1,5 +1,5 @@
 // The result files: profile data file, side file, "Tneg.dat", the reader and
-// the Save / LoadFile buttons (Part 2.4).
+// the Save / LoadFile buttons.
 
 #include "run/profile_files.h"
 

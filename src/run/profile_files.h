@@ -1,5 +1,5 @@
 #pragma once
-// The result files of the main window (Part 2.4): the profile data file
+// The result files of the main window: the profile data file
 // (".DAT") with its side file (".TXT") and "Tneg.dat", the save options'
 // directory choice, the interactive Save and LoadFile, and the reader that
 // loads a profile back into the simulation state.

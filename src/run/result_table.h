@@ -12,7 +12,7 @@
 
 namespace tessmar {
 
-// What a column of the result table holds (Part 2.3).
+// What a column of the result table holds.
 enum class TableCol {
   No,   // cell index
   X,    // x[i] / x1 (node)
@@ -73,7 +73,7 @@ class TResultTable {
   std::vector<std::string> cells_;
 };
 
-// One layer boundary record read from a profile's side file (Part 2.4):
+// One layer boundary record read from a profile's side file:
 // the layer's number (0 for the glass line), its density, first cell, cell
 // count and its boundary positions in units of x1.
 struct TReadLayer {

@@ -1,4 +1,4 @@
-// The save options of the result files (Part 2.4).
+// The save options of the result files.
 
 #include "run/save_options.h"
 

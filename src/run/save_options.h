@@ -1,6 +1,6 @@
 #pragma once
 // The save options ("SaveFileOptions"): where and under which names the
-// profiles and pictures of a run are written (Part 2.4). Run-file table:
+// profiles and pictures of a run are written. Run-file table:
 // "save".
 //
 // Directory separator (deliberate platform deviation): the program this
@@ -55,7 +55,7 @@ class TSaveFileOptions : public DialogModel {
   // false, Dir kept. A GraphType without selection becomes JPEG first.
   bool ChooseSaveOptions(const std::string& suggestion);
 
-  // Dir + the formatted time + AddStr (Part 2.4). t in seconds.
+  // Dir + the formatted time + AddStr. t in seconds.
   [[nodiscard]] std::string FileBaseName(Real t) const;
   // The formatted time alone (no Dir, no AddStr).
   [[nodiscard]] std::string FormatTimeName(Real t) const;

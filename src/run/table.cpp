@@ -1,4 +1,4 @@
-// The result table and its derived quantities (Part 2.3).
+// The result table and its derived quantities.
 
 #include "run/table.h"
 
@@ -142,37 +142,41 @@ TableModel CurrentTableModel(const TMainForm& f) {
 std::vector<TableCol> TableColumns(const TableModel& m) {
   using C = TableCol;
   std::vector<C> c{C::No, C::X};
+  // Appended one by one: g++ 12 warns falsely on insert of an initializer list.
+  auto add = [&c](std::initializer_list<C> cols) {
+    for (const C k : cols) c.push_back(k);
+  };
   if (m.NoMove) {
     if (m.TwoTemperature) {
-      c.insert(c.end(), {C::T, C::Te, C::Ei, C::Ee, C::E});
+      add({C::T, C::Te, C::Ei, C::Ee, C::E});
       if (m.NoMetal) c.push_back(C::Z);
-      c.insert(c.end(), {C::Phase, C::Ind, C::Qx, C::Kappa, C::Alpha, C::Dist});
+      add({C::Phase, C::Ind, C::Qx, C::Kappa, C::Alpha, C::Dist});
     } else {
-      c.insert(c.end(), {C::T, C::E});
+      add({C::T, C::E});
       if (m.NoConduct)
-        c.insert(c.end(), {C::Phase, C::Ind, C::Dist});
+        add({C::Phase, C::Ind, C::Dist});
       else
-        c.insert(c.end(), {C::Phase, C::Ind, C::Qx, C::Kappa, C::Dist});
+        add({C::Phase, C::Ind, C::Qx, C::Kappa, C::Dist});
     }
     return c;
   }
-  c.insert(c.end(), {C::Rho, C::V, C::P, C::E});
+  add({C::Rho, C::V, C::P, C::E});
   if (m.TwoTemperature) {
-    c.insert(c.end(), {C::T, C::Te, C::Ei, C::Ee, C::Pi, C::Pe});
+    add({C::T, C::Te, C::Ei, C::Ee, C::Pi, C::Pe});
     if (m.NoMetal)
-      c.insert(c.end(), {C::Z, C::DeltaZ});
+      add({C::Z, C::DeltaZ});
     else if (m.Elastic)
-      c.insert(c.end(), {C::Ph, C::Sxx});
+      add({C::Ph, C::Sxx});
     else
-      c.insert(c.end(), {C::P1T, C::PeRhoTi});
-    c.insert(c.end(), {C::Phase, C::Ind, C::Qx, C::Kappa, C::Alpha, C::Dist});
+      add({C::P1T, C::PeRhoTi});
+    add({C::Phase, C::Ind, C::Qx, C::Kappa, C::Alpha, C::Dist});
   } else if (!m.NoConduct) {
-    c.insert(c.end(), {C::T, C::Phase, C::Ind, C::Qx, C::Kappa, C::Dist});
+    add({C::T, C::Phase, C::Ind, C::Qx, C::Kappa, C::Dist});
   } else if (m.FixTe) {
-    c.insert(c.end(), {C::T, C::Pi, C::Pe, C::Phase, C::Ind, C::Dist});
+    add({C::T, C::Pi, C::Pe, C::Phase, C::Ind, C::Dist});
   } else {
     // the 9-column table: Phase replaces the temperature title of column 6
-    c.insert(c.end(), {C::Phase, C::Ind, C::Dist});
+    add({C::Phase, C::Ind, C::Dist});
   }
   return c;
 }
@@ -380,7 +384,7 @@ bool CellText(const TMainForm& f, TableCol k, int i, bool all, std::string& out)
       return true;
     case TableCol::Sxx:
       if (IsGlassCell(ctx, i, s.CellCount())) {
-        out = "0";
+        out.assign(1, '0');
         return true;
       }
       if (const auto* el = dynamic_cast<const THydro2Telast*>(&s)) return num(el->Sxx[i]);
@@ -439,7 +443,7 @@ void FillRows(TMainForm& f, bool all) {
       for (int c = 0; c < t.ColCount(); ++c) t.Cell(c, r).clear();
     if (t.ColCount() > 0 && all) t.Cell(0, r) = std::to_string(N);
     if (t.ColCount() > 1) t.Cell(1, r) = f.NumStr.ToText(s.x[N] / f.x1Edit);
-    if (t.ColCount() > 2 && all) t.Cell(2, r) = "0";
+    if (t.ColCount() > 2 && all) t.Cell(2, r).assign(1, '0');
     if (t.ColCount() > 3) t.Cell(3, r) = f.NumStr.ToText(s.v[N] / ctx.UnitScale);
     if (t.ColCount() > 4) t.Cell(4, r) = FormFieldText(f, "Pout", f.Pout);
   }

@@ -1,5 +1,5 @@
 #pragma once
-// The result table of the main window and its derived quantities (Part 2.3):
+// The result table of the main window and its derived quantities:
 // the layout for every model (SetupTable), the texts of every cell and the
 // integral values (Refresh), and the re-formatting of the state columns after
 // the table format changed (Format).
@@ -61,7 +61,7 @@ void SetupTable(TMainForm& f);
 // are not drawn here (redraw is accepted for the caller's sake).
 void RefreshTable(TMainForm& f, bool redraw = false);
 
-// The integral values of State into f.Integr (Part 2.3), including x_rc when
+// The integral values of State into f.Integr, including x_rc when
 // the critical-density panel is shown.
 void ComputeIntegrals(TMainForm& f);
 
@@ -69,7 +69,7 @@ void ComputeIntegrals(TMainForm& f);
 // Rho_C > 0; then x_rc is computed.
 void Rho_CExit(TMainForm& f);
 // Position (cm) where the density profile crosses rhoC, searched from the
-// outside (Part 2.6).
+// outside.
 Real CriticalDensityPosition(const THydrStat& s, Real rhoC);
 
 // Re-format the state columns of every row with f.NumStr: x, the state arrays,
