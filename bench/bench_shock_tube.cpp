@@ -49,7 +49,7 @@ void BuildTube(TSession& s, int n) {
       t.Action();
     } else if (t.Key == "viscosity") {
       t.Before();
-      Fill(*t.Model, {{"ViscType", std::string("Loc")}, {"ViscMult", 1.0L}});
+      Fill(*t.Model, {{"ViscType", std::string("Loc")}, {"ViscMult", 4.0L}});
       t.Action();
     }
   }

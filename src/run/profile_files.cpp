@@ -505,6 +505,7 @@ bool ReadProfile(TMainForm& f, const std::string& name, bool quiet) {
   Real x0shift = 0;
   bool haveL0 = false;
   Real ipdt = f.Integr.Ipdt;
+  Real glassK = 0;  // the "/k" after the glass density: rho0l over the glass EOS density
   bool refract = false;
   Real refractIm = 0;
   if (!haveSide) {
@@ -588,8 +589,13 @@ bool ReadProfile(TMainForm& f, const std::string& name, bool quiet) {
           if (const auto sp = g.find('/'); sp != std::string::npos) {
             std::string kd = g.substr(sp + 1);
             const Real kv = fmt.TakeReal(kd, 0);
-            if (kv != 0 && init)
-              init->Rho0div = static_cast<int>(std::lround(static_cast<double>(kv)));
+            if (kv != 0) {
+              glassK = kv;
+              if (init) {
+                init->Rho0div = static_cast<int>(std::lround(static_cast<double>(kv)));
+                init->At("Rho0div").SetVisible(true);
+              }
+            }
           }
           if (f.EosDensity) {
             const Real eos = f.EosDensity(true);
@@ -874,8 +880,11 @@ bool ReadProfile(TMainForm& f, const std::string& name, bool quiet) {
   f.ReadRefract = refract;
   f.ReadRefractIm = refractIm;
   f.MainThickness = (dimension - std::abs(ctx.ShiftDiv)) * ctx.h0;
-  SetReferencePositions(ctx, init ? init->rho0l : ctx.rho0l,
-                        f.EosDensity ? f.EosDensity(true) : ctx.rho0l);
+  // The glass reference positions follow the glass density over its EOS
+  // density: from the EOS when known, else from the "/k" of the side file.
+  const Real glassEos =
+      f.EosDensity ? f.EosDensity(true) : (glassK != 0 ? ctx.rho0l / glassK : ctx.rho0l);
+  SetReferencePositions(ctx, init ? init->rho0l : ctx.rho0l, glassEos);
   f.LastReadDir = WithDirSeparator(DirectoryOf(name));
   if (gammaSeen && f.Eos) {
     TEosDialog& eos = *f.Eos;

@@ -137,7 +137,14 @@ TInitional::TInitional(SimContext& ctx) : DialogModel("init", "Initional"), ctx_
   AddReal("P0l", "P0l = ", P0l, 0).Help("pressure of the second material (computed), GPa");
   AddCheck("QegCheck", "Add Qe-&>g", QegCheck, false)
       .Help("electron heat flux into the second material");
-  AddInteger("Rho0div", "rho0l *", Rho0div, 1).Minimum(1);
+  AddInteger("Rho0div", "rho0l *", Rho0div, 1)
+      .Minimum(1)
+      .Help(
+          "integer divisor of the second material's EOS density (shown after a profile with one)");
+  // Shown only when they apply: the electron flux into the second material
+  // and the density divisor.
+  At("QegCheck").SetVisible(false);
+  At("Rho0div").SetVisible(false);
 }
 
 void TInitional::DefaultDist() {

@@ -325,6 +325,19 @@ TEST(ProfileReader, SphericalWithSideFileAndGlass) {
   for (int i = 0; i < 4; ++i)
     EXPECT_NEAR(static_cast<double>(in.ctx.State->Density(i)),
                 static_cast<double>(fx.ctx.State->Density(i)), 1e-5);
+  EXPECT_NEAR(static_cast<double>(in.ctx.xGr0), 0.25, 1e-15);  // one glass cell of h0
+
+  // A glass denser than its EOS material by k ("/k" after the glass density):
+  // the divisor field shows k and the glass reference positions grow by k.
+  std::string side = txt;
+  const std::string glass = ", glass  3.00000000000000E+0000";
+  side.insert(side.find(glass) + glass.size(), "/1.5");
+  Spit(dir + "sph.TXT", side);
+  RunFixture k;
+  k.port.QueueAnswer(Button::Yes);  // With Thermocond
+  ASSERT_TRUE(ReadProfile(k.f, dir + "sph.DAT", false));
+  EXPECT_NEAR(static_cast<double>(k.ctx.xGr0), 0.375, 1e-15);
+  EXPECT_NEAR(static_cast<double>(k.ctx.Lx0), 1.125, 1e-15);
 }
 
 }  // namespace
