@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libtomlplusplus-dev
+  libcairo2-dev libjpeg-dev fonts-liberation
 )
 
 missing=()
