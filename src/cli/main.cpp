@@ -33,8 +33,9 @@ int main(int argc, char** argv) {
                    "no progress line and no summary (questions are still logged)");
   runCmd->add_flag("--trace", run.trace, "trace the iterations into DIR/Trace.txt");
   runCmd->add_option("--from", run.from,
-                     "continue from a saved profile (.DAT): the run file's [eos], [eos_left] "
-                     "and [thermal] are applied, the profile replaces [init]");
+                     "continue from a saved profile (.DAT): the run file's [eos], [eos_left], "
+                     "[thermal] and the fields of [init] are applied, the profile replaces the "
+                     "built state");
 
   auto* keys = app.add_subcommand("keys", "List every run-file table and key with its default");
   app.footer(
