@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev libtomlplusplus-dev
   libcairo2-dev libjpeg-dev fonts-liberation
+  qt6-base-dev
 )
 
 missing=()
