@@ -131,9 +131,11 @@ void TCairoCanvas::Clear(TColor c) {
 }
 
 void TCairoCanvas::SetPen(TColor c, int width) {
+  width = std::max(width, 1);
+  if (c == pen_ && width == penWidth_) return;  // the collected path goes on
   FlushPath();
   pen_ = c;
-  penWidth_ = std::max(width, 1);
+  penWidth_ = width;
 }
 
 void TCairoCanvas::MoveTo(TPoint p) {
