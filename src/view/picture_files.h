@@ -6,7 +6,8 @@
 // in the target's directory and renames it into place, so a failed write leaves
 // neither a partial picture nor a temporary behind, and a file already there
 // stays as it was. Failures throw std::runtime_error naming the path and the
-// system's reason.
+// system's reason; an image whose pixels do not match its size, or that is
+// empty, throws std::invalid_argument before anything is written.
 
 #include <string>
 
