@@ -104,7 +104,8 @@ void TImageFrame::SetupAxes(int yLeft, int top, const std::string& yTitle, int y
 
 int TImageFrame::SetLine(TColor color, const std::string& label, int index, int lastIndex,
                          bool labelAtStart) {
-  if (index < 1) index = lastSet_ + 1;
+  // The next free index follows the highest one set, as far as Lines still holds it.
+  if (index < 1) index = std::max(std::min(lastSet_, static_cast<int>(Lines.size()) - 1), 0) + 1;
   const auto size = static_cast<std::size_t>(std::max({lastIndex, index, 0}) + 1);
   if (Lines.size() < size) Lines.resize(size);
   TGraphLine& line = Lines[static_cast<std::size_t>(index)];

@@ -154,6 +154,10 @@ TEST(ImageFrameLines, SetLineGrowsAndTakesTheNextFreeIndex) {
   EXPECT_TRUE(frame->Lines[2].LabelAtStart);
   EXPECT_EQ(frame->Lines[2].Color, kGreen);
   EXPECT_TRUE(frame->Lines[4].Data.empty());
+  // After the lines are cleared the count starts again at 1.
+  frame->Lines.clear();
+  EXPECT_EQ(frame->SetLine(kRed, "e", 0, 2, false), 1);
+  EXPECT_EQ(frame->Lines.size(), 3u);
 }
 
 class AddPointTest : public ::testing::Test {
