@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -35,21 +36,17 @@ bool Skipped(const TSession& s, const std::string& table, const Field& f) {
   return false;
 }
 
+std::string ChoiceCaption(const Field& f, int i);
+
 std::string ValueText(const Field& f) {
   const FieldValue v = f.Get();
   switch (f.Kind()) {
     case FieldKind::Real: return TomlReal(std::get<Real>(v));
     case FieldKind::Integer: return std::to_string(std::get<long long>(v));
     case FieldKind::Check: return std::get<bool>(v) ? "true" : "false";
-    case FieldKind::Choice: {
-      const long long i = std::get<long long>(v);
-      const auto& items = f.Items();
-      if (i < 0 || i >= static_cast<long long>(items.size())) return {};
+    case FieldKind::Choice:
       // The caption reads better; the index when two captions look alike.
-      const std::string caption = StripAmpersands(items[static_cast<std::size_t>(i)]);
-      const auto found = f.ItemIndex(caption);
-      return found && *found == i ? TomlString(caption) : std::to_string(i);
-    }
+      return ChoiceCaption(f, static_cast<int>(std::get<long long>(v)));
     case FieldKind::Text: return TomlString(std::get<std::string>(v));
     case FieldKind::Button: return {};
   }
@@ -62,12 +59,29 @@ bool BareKey(const std::string& k) {
   });
 }
 
+// The EOS dialog clears its type choice once OK has installed the model; the
+// type in force is the context's.
+std::string ChoiceCaption(const Field& f, int i) {
+  if (i < 0 || i >= static_cast<int>(f.Items().size())) return {};
+  const std::string caption = StripAmpersands(f.Items()[static_cast<std::size_t>(i)]);
+  const auto found = f.ItemIndex(caption);
+  return found && *found == i ? TomlString(caption) : std::to_string(i);
+}
+
+std::string Override(const TSession& s, const std::string& table, const Field& f) {
+  if (f.Name() != "EqType" || std::get<long long>(f.Get()) >= 0) return {};
+  if (table == "eos") return ChoiceCaption(f, s.Ctx.EOSType);
+  if (table == "eos_left") return ChoiceCaption(f, s.Ctx.EOSTypel);
+  return {};
+}
+
 void WriteTable(std::ostringstream& out, TSession& s, const std::string& key,
                 const DialogModel& model) {
   out << "\n[" << key << "]\n";
   for (const Field& f : model.Fields()) {
     if (Skipped(s, key, f)) continue;
-    const std::string value = ValueText(f);
+    std::string value = Override(s, key, f);
+    if (value.empty()) value = ValueText(f);
     if (value.empty()) continue;  // a choice with nothing chosen
     out << (BareKey(f.Name()) ? f.Name() : TomlString(f.Name())) << " = " << value << '\n';
   }
@@ -84,9 +98,14 @@ std::string TomlReal(Real v) {
     std::string t = buf;
     return t == "-0" ? "-0.0" : t;
   }
+  // The shortest text that reads back to the same 80-bit value (21 digits always do).
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.21Lg", v);
-  std::string t = buf;
+  std::string t;
+  for (int digits = 15; digits <= 21; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*Lg", digits, v);
+    t = buf;
+    if (std::strtold(buf, nullptr) == v) break;
+  }
   const Real a = std::fabs(v);
   if (a > static_cast<Real>(DBL_MAX) || a < static_cast<Real>(DBL_MIN)) return TomlString(t);
   // TOML wants a digit on both sides of the point and a point or exponent.
