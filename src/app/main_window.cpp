@@ -190,6 +190,9 @@ MainWindow::~MainWindow() {
   // The dialog models outlive every form; hooks into this window go first.
   session_->Form.OnProgress = nullptr;
   port_->BeforePump = nullptr;
+  // The widgets that show the models go before the session does.
+  delete integr_;
+  delete takeCentralWidget();
 }
 
 void MainWindow::BuildUi() {
