@@ -35,6 +35,7 @@
 #include "materials/eos_dialog.h"
 #include "materials/thermal_dialog.h"
 #include "run/driver.h"
+#include "run/graphs.h"
 #include "run/init_shift.h"
 #include "run/profile_files.h"
 #include "run/table.h"
@@ -331,10 +332,8 @@ void MainWindow::BuildUi() {
   graphs->setSpacing(4);
   for (int i = 0; i < 4; ++i) {
     graphs_[i] = new GraphView(kGraphNames[i], right);
-    // Until the main window carries its graph frames, each graph is a
-    // labelled placeholder.
-    graphs_[i]->SetPlaceholder(
-        QString("%1\n(%2 graph frame not wired yet)").arg(kGraphTitles[i], kGraphNames[i]));
+    graphs_[i]->SetPlaceholder(QString("%1\n(no state yet)").arg(kGraphTitles[i]));
+    graphs_[i]->ReadOut = [this, i](int px, int py) { return Frame(i).ReadOutText(px, py); };
     graphs->addWidget(graphs_[i], i / 2, i % 2);
     connect(graphs_[i], &GraphView::readOut, this,
             [this](const QString& t) { statusBar()->showMessage(t, 4000); });
@@ -480,7 +479,20 @@ void MainWindow::RefreshResults() {
     tableCols_ = f.Data.ColCount();
   }
   integr_->Refresh();
-  // The graph frames draw here once the main window carries them.
+  RefreshGraphs();
+}
+
+TImageFrame& MainWindow::Frame(int i) {
+  TMainForm& f = session_->Form;
+  TImageFrame* frames[4] = {&f.RGraph, &f.VGraph, &f.PGraph, &f.TGraph};
+  return *frames[i];
+}
+
+void MainWindow::RefreshGraphs() {
+  for (int i = 0; i < 4; ++i) {
+    const TImageFrame& frame = Frame(i);
+    if (frame.Image) graphs_[i]->SetImage(ToQImage(frame.Image->Snapshot()));
+  }
 }
 
 void MainWindow::OnProgress(const RunProgress& p) {

@@ -22,6 +22,10 @@ class QTableView;
 class QDialog;
 class QElapsedTimer;
 
+namespace tessmar {
+class TImageFrame;
+}
+
 namespace tessmar::app {
 
 class DialogForm;
@@ -89,6 +93,8 @@ class MainWindow : public QMainWindow {
   void CommitMeshFields();
   void OnProgress(const RunProgress& p);
   void PrintGraph(int i);
+  void RefreshGraphs();
+  TImageFrame& Frame(int i);
 
   std::unique_ptr<QtQuestionPort> port_;
   std::unique_ptr<TSession> session_;

@@ -56,6 +56,7 @@ void SetUpResultView(QTableView* view) {
   QHeaderView* rows = view->verticalHeader();
   rows->setSectionResizeMode(QHeaderView::Fixed);
   rows->setDefaultSectionSize(QFontMetrics(view->font()).height() + 4);
+  rows->hide();  // the "No" column numbers the cells
   view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   view->horizontalHeader()->setStretchLastSection(false);
 }
