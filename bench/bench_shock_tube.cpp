@@ -1,17 +1,21 @@
 // The Sod shock tube through the whole engine (dialogs, builder, driver, step
 // controller, table refresh; no files): one output interval of 0.05 from
-// t = 0, per accepted step and per cell-pass.
+// t = 0, per accepted step and per cell-pass; and the picture of the graphs
+// written after an interval.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include "base/question_port.h"
 #include "core/hydr_stat.h"
 #include "materials/eos_dialog.h"
 #include "run/driver.h"
+#include "run/graphs.h"
 #include "run/session.h"
 #include "run/visc_dialog.h"
 #include "setup/init_dialog.h"
+#include "view/picture_files.h"
 
 namespace tessmar {
 namespace {
@@ -88,6 +92,29 @@ BENCHMARK(BM_ShockTubeInterval)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+}  // namespace
+}  // namespace tessmar
+
+namespace tessmar {
+namespace {
+
+// The picture written after every output interval: the four graphs of an
+// n-cell tube drawn from the state, composed and written as JPEG.
+void BM_IntervalPicture(benchmark::State& st) {
+  const int n = static_cast<int>(st.range(0));
+  ScriptedQuestionPort port;
+  for (int i = 0; i < 2; ++i) port.QueueAnswer(Button::No);
+  TSession s(&port);
+  BuildTube(s, n);
+  const std::string path = "/tmp/tessmar-bench-picture.jpg";
+  for (auto _ : st) {
+    DrawGraphs(s.Form);
+    WriteJpeg(path, ComposePicture(s.Form, "0000 ,050"));
+  }
+  std::remove(path.c_str());
+}
+BENCHMARK(BM_IntervalPicture)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tessmar

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/keys.h"
+#include "cli/picture_command.h"
 #include "cli/run_command.h"
 #include "cli/run_file.h"
 #include "version.h"
@@ -37,6 +38,20 @@ int main(int argc, char** argv) {
                      "[thermal] and the fields of [init] are applied, the profile replaces the "
                      "built state");
 
+  tessmar::cli::PictureOptions pic;
+  auto* picCmd = app.add_subcommand(
+      "picture",
+      "Draw the graphs of a saved profile (.DAT) into a picture (.jpg, .bmp, .png, .eps)");
+  picCmd->add_option("profile", pic.profile, "the profile (.DAT, with its side file)")->required();
+  picCmd->add_option("-o,--output", pic.output,
+                     "picture file; the type follows the extension (default: the profile's name "
+                     "with .jpg; .eps writes one file per graph)");
+  picCmd
+      ->add_option("--screen-width", pic.screenWidth,
+                   "screen width in pixels that the PostScript scale refers to")
+      ->capture_default_str();
+  picCmd->add_flag("--verbose", pic.verbose, "log the reader's questions and the files written");
+
   auto* keys = app.add_subcommand("keys", "List every run-file table and key with its default");
   app.footer(
       "Run files: `tessmar keys` lists every table and key; docs/batch.md describes the run "
@@ -51,6 +66,7 @@ int main(int argc, char** argv) {
     return status == 0 ? 0 : tessmar::cli::kExitBadInput;
   }
   if (keys->parsed()) tessmar::cli::PrintKeys(std::cout);
+  if (picCmd->parsed()) return tessmar::cli::PictureCommand(pic, std::cerr);
   if (runCmd->parsed()) {
     run.terminal = isatty(STDERR_FILENO) != 0;
     return tessmar::cli::RunCommand(run, std::cerr);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/hydr_stat.h"
+#include "run/graphs.h"
 #include "run/main_form.h"
 #include "run/table.h"
 
@@ -90,6 +91,7 @@ BuildResult InitShiftFinish(TMainForm& form, TInitional& init) {
   form.TimeLVModified = false;
 
   SetupTable(form);
+  SetupGraphs(form);
   RefreshTable(form, true);
   // The energy reference of Eadd: the total energy of the state as built.
   form.E0 = form.Integr.Es;

@@ -15,6 +15,7 @@
 #include "run/integral_values.h"
 #include "run/result_table.h"
 #include "run/save_options.h"
+#include "view/image_frame.h"
 
 namespace tessmar {
 
@@ -80,6 +81,8 @@ class TMainForm : public DialogModel {
   TResultTable Data;
   TIntegrValues Integr;
   TSaveFileOptions SaveOptions;
+  // The profile graphs: density, velocity, pressure, temperature along the target.
+  TImageFrame RGraph, VGraph, PGraph, TGraph;
 
   // --- Other dialogs the main window reaches (set by the session) ---
   TInitional* Init = nullptr;

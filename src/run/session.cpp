@@ -7,6 +7,7 @@
 #include "materials/eos_select.h"
 #include "materials/thermal_dialog.h"
 #include "run/driver.h"
+#include "run/graphs.h"
 #include "run/init_shift.h"
 #include "run/profile_files.h"
 #include "run/table.h"
@@ -38,6 +39,9 @@ TSession::TSession(QuestionPort* port)
   eosLeft_->SetLeft(true);
   Form.Init = init_.get();
   Form.Eos = eos_.get();
+  Form.SavePicture = [this](const std::string& name, bool ask) {
+    tessmar::SavePicture(Form, name, ask);
+  };
   init_->EosNoElEOS = [this] { return eos_->NoElEOS; };
   init_->EosKappaTicked = [this] { return eos_->CheckKappa; };
   Form.InitShiftAfterLoad = [this] { return InitShift(Form, *init_, InitCause::kLoadFile); };

@@ -10,6 +10,7 @@
 #include "core/sim_context.h"
 #include "dialog/num_format_dialog.h"
 #include "materials/phase.h"
+#include "run/graphs.h"
 #include "run/main_form.h"
 #include "setup/init_dialog.h"
 
@@ -452,9 +453,9 @@ void FillRows(TMainForm& f, bool all) {
 }  // namespace
 
 void RefreshTable(TMainForm& f, bool redraw) {
-  (void)redraw;  // graphs belong to the view layer
   FillRows(f, true);
   ComputeIntegrals(f);
+  if (redraw) DrawGraphs(f);
 }
 
 void ReformatStateColumns(TMainForm& f) {
