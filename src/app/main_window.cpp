@@ -489,8 +489,13 @@ TImageFrame& MainWindow::Frame(int i) {
 }
 
 void MainWindow::RefreshGraphs() {
+  // A fixed mesh shows the temperature graph alone (the others are hidden
+  // and the temperature graph fills the panel); before the first state all
+  // four placeholders are shown.
+  const bool any = session_->Ctx.State != nullptr;
   for (int i = 0; i < 4; ++i) {
     const TImageFrame& frame = Frame(i);
+    graphs_[i]->setVisible(!any || frame.Visible);
     if (frame.Image) graphs_[i]->SetImage(ToQImage(frame.Image->Snapshot()));
   }
 }
