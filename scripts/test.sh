@@ -12,5 +12,6 @@ if [ "${1:-}" = "--sanitize" ]; then
     -DTESSMAR_BENCH=OFF >/dev/null
   cmake --build build-asan -j2
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp" \
     ctest --test-dir build-asan --output-on-failure -j2 -L unit
 fi
