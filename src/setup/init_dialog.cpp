@@ -16,8 +16,8 @@ TInitional::TInitional(SimContext& ctx) : DialogModel("init", "Initional"), ctx_
   AddInteger("Dimension", "Di&v", Dimension, 100).Range(0, 10000).Help("number of cells N");
   AddReal("Rho0", "Init &rho", Rho0, 1).Help("initial density of the main material, g/cm3");
   AddChoice("RadioGroup1", "Profile of", RadioGroup1, {"Press", "Temp", "&Energ"}, -1)
-      .Help(
-          "which quantity the profile fields prescribe (\"&Energ\" only after reading a profile)");
+      .Help("which quantity the profile fields prescribe (\"&Energ\" only after reading a profile)")
+      .OnExit([this] { UpdateProfileFields(); });
   AddReal("Pini", "&Init", Pini, 0).Help("pressure of the flat part, GPa").OnExit([this] {
     if (Rho0 != 0 && ctx_.EosTofP) {
       Tini = ctx_.EosTofP(Pini, Rho0);
@@ -101,7 +101,11 @@ TInitional::TInitional(SimContext& ctx) : DialogModel("init", "Initional"), ctx_
       });
   AddCheck("CheckKeepVL", "Keep &vL", CheckKeepVL, false)
       .Help("the right end keeps its velocity")
-      .OnExit([this] { ctx_.KeepVL = CheckKeepVL; });
+      .OnExit([this] {
+        ctx_.KeepVL = CheckKeepVL;
+        At("VL").SetVisible(CheckKeepVL);
+        At("V_PPoutCheck").SetVisible(CheckKeepVL);
+      });
   AddReal("VL", "vL", VL, 0).Help("velocity of the right end (units of UnitScale)");
   AddCheck("V_PPoutCheck", "(P_Pout)", V_PPoutCheck, false)
       .Help("right-end velocity proportional to the pressure excess over P_out");
@@ -145,6 +149,10 @@ TInitional::TInitional(SimContext& ctx) : DialogModel("init", "Initional"), ctx_
   // and the density divisor.
   At("QegCheck").SetVisible(false);
   At("Rho0div").SetVisible(false);
+  At("VL").SetVisible(false);
+  At("V_PPoutCheck").SetVisible(false);
+  xShiftDivChange();  // no second material yet: its fields hidden
+  UpdateProfileFields();
 }
 
 void TInitional::DefaultDist() {
@@ -172,6 +180,18 @@ void TInitional::DefaultDist() {
     default: break;
   }
   if (Field* d = Find("Dist")) d->SetEnabled(GrouthFunc != kStep && GrouthFunc != kPoly);
+}
+
+// The quantity not prescribed follows through the EOS: its fields are
+// disabled (both are open while no quantity is chosen).
+void TInitional::UpdateProfileFields() {
+  const bool none = RadioGroup1 < 0;
+  const bool press = RadioGroup1 == kPress || RadioGroup1 == kEnerg;
+  const bool temp = RadioGroup1 == kTemp;
+  At("Pini").SetEnabled(none || press);
+  At("Pgr").SetEnabled(none || press);
+  At("Tini").SetEnabled(none || temp);
+  At("Tgr").SetEnabled(none || temp);
 }
 
 void TInitional::DspcChange() {

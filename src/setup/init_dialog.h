@@ -130,6 +130,7 @@ class TInitional : public DialogModel {
  private:
   // Field rules that keep the dialog consistent.
   void DefaultDist();
+  void UpdateProfileFields();
   void DspcChange();
   void xShiftDivChange();
   void SetP0l();
