@@ -320,6 +320,7 @@ DialogForm::DialogForm(DialogModel& model, QuestionPort* port, DialogFormOptions
   for (const auto& extra : options_.extras) {
     auto* b = new QPushButton(extra.caption, this);
     b->setAutoDefault(false);
+    if (!extra.control.empty()) controls_[extra.control] = b;
     connect(b, &QPushButton::clicked, this, [this, run = extra.run] {
       editors_->CommitPending();
       run();
@@ -345,7 +346,12 @@ DialogForm::DialogForm(DialogModel& model, QuestionPort* port, DialogFormOptions
     connect(print_, &QPushButton::clicked, this, [this] { Print(); });
     buttons->addWidget(print_);
   }
+  hint_ = new QLabel(this);
+  hint_->setStyleSheet("color: #a00000;");
+  hint_->hide();
+  outer->addWidget(hint_);
   outer->addLayout(buttons);
+  connect(editors_, &FieldEditors::fieldExited, this, [this] { hint_->hide(); });
 
   if (options_.buttonEnds) {
     connect(editors_, &FieldEditors::fieldExited, this, [this](const QString& name) {
@@ -393,7 +399,24 @@ void DialogForm::PressOk() {
     reject();
   } else {
     editors_->FocusModelField();
+    ShowRefusal();
   }
+}
+
+// A check refused OK and moved the focus: name the control in the dialog (no
+// message box, the focus is the answer), and focus it when it is a button.
+void DialogForm::ShowRefusal() {
+  const std::string& name = model_.Focus();
+  if (name.empty()) return;
+  QString caption = QString::fromStdString(name);
+  if (const Field* f = model_.Find(name); f && !f->Caption().empty())
+    caption = QString::fromStdString(StripAmpersands(f->Caption()));
+  if (auto it = controls_.find(name); it != controls_.end()) {
+    caption = QString(it->second->text()).remove('&');
+    it->second->setFocus(Qt::OtherFocusReason);
+  }
+  hint_->setText(QString("Needs attention: %1").arg(caption));
+  hint_->show();
 }
 
 QAbstractButton* DialogForm::FindButton(const QString& caption) const {

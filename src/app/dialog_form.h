@@ -85,6 +85,9 @@ struct DialogFormOptions {
   struct Extra {
     QString caption;
     std::function<void()> run;
+    // The model's name of this control, so that a check can move the focus
+    // to it ("ThermParam", "StatEqButton" ...); may be empty.
+    std::string control;
   };
   std::vector<Extra> extras;
   // After a button field of the model was pressed: 1 closes the dialog
@@ -134,6 +137,11 @@ class DialogForm : public QDialog {
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QPushButton* print_ = nullptr;
+  // The controls a check may name that are not fields (the extra buttons).
+  std::map<std::string, QPushButton*> controls_;
+  // "Needs attention: ..." after an OK that a check refused.
+  QLabel* hint_ = nullptr;
+  void ShowRefusal();
 };
 
 }  // namespace tessmar::app

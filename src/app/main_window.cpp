@@ -557,9 +557,9 @@ void MainWindow::InitShiftClick() {
       r = InitShiftFinish(s.Form, init);
       return r == BuildResult::kAccepted || r == BuildResult::kAll ? 1 : 0;
     };
-    o.extras.push_back({"&EqvOfState", [this] { EosDialog(false); }});
-    o.extras.push_back({"EOS &glass", [this] { EosDialog(true); }});
-    o.extras.push_back({"El. Ther&mal Parameters", [this] { ThermalDialog(); }});
+    o.extras.push_back({"&EqvOfState", [this] { EosDialog(false); }, "StatEqButton"});
+    o.extras.push_back({"EOS &glass", [this] { EosDialog(true); }, "EOSlButton"});
+    o.extras.push_back({"El. Ther&mal Parameters", [this] { ThermalDialog(); }, "ThermParam"});
     o.rowsPerColumn = 16;
     DialogForm form(init, port_.get(), o, this);
     if (RunDialog(form) != QDialog::Accepted) break;

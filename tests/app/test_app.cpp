@@ -488,6 +488,33 @@ TEST(DialogForm, FieldExitRefreshesVisibilityAndRefusesBadValues) {
             so.At("AddStr").HelpText());
 }
 
+// An OK that a check refuses asks nothing; the dialog names what needs
+// attention and focuses it, also when it is a button rather than a field.
+TEST(MainWindow, RefusedInitialStateNamesWhatNeedsAttention) {
+  MainWindow w;
+  Answers answers;
+  answers.Install(w.Port());
+  w.show();
+  QString hint;
+  bool focused = false;
+  w.ExecDialog = [&](DialogForm& form) {
+    form.show();
+    form.Editors().Enter("Len", "1");
+    form.PressOk();  // no heat-conduction model chosen yet
+    for (QLabel* l : form.findChildren<QLabel*>())
+      if (l->text().startsWith("Needs attention")) hint = l->text();
+    for (QPushButton* b : form.findChildren<QPushButton*>())
+      if (b->text().remove('&') == "El. Thermal Parameters") focused = form.focusWidget() == b;
+    form.hide();
+    return int(QDialog::Rejected);
+  };
+  w.InitShiftClick();
+  EXPECT_EQ(hint, "Needs attention: El. Thermal Parameters");
+  EXPECT_TRUE(focused);
+  EXPECT_TRUE(answers.asked.empty());
+  EXPECT_TRUE(answers.messages.empty());
+}
+
 TEST(ResultTableModel, TitlesRowIsTheHeaderAndCellsFollow) {
   TResultTable t;
   t.SetSize(3, 10001);
