@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "cli/batch_port.h"
 #include "dialog/num_format_dialog.h"
 
 namespace tessmar::cli {
@@ -113,26 +114,9 @@ std::string TomlReal(Real v) {
   return t;
 }
 
+// A TOML basic string, escaped as the question log writes question texts.
 std::string TomlString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c == 0x7f) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04X", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
+  return "\"" + Escaped(text) + "\"";
 }
 
 std::string RunFileText(TSession& session, const RunFileWriteOptions& o) {
