@@ -81,16 +81,11 @@ int StepController(TMainForm& form, Real& time, Real& dt, bool linearT, Real tim
   const Real tried = step;
   bool ok = false;
   if (ctx.Running) ok = TryStep(ctx, step, linearT);
-  if (ok && ctx.Running) {
-    ctx.SwapStates();
-    time = tNew;
-    if (whole) dt = step;  // only a whole step's proposal carries over
-    return 1;
-  }
   if (ok) {
-    // Accepted, but the run was broken meanwhile: keep the new level.
     ctx.SwapStates();
     time = tNew;
+    // Only a whole step's proposal carries over (not after a Break meanwhile).
+    if (whole && ctx.Running) dt = step;
     return 1;
   }
   if (ctx.AtFloorStep)
@@ -128,6 +123,13 @@ void Calculate(TMainForm& form) {
   Real dt = form.dt1 / form.StepDiv;
   ctx.dtMax = form.dt1 / form.MnStepDiv;
 
+  // Whatever ends the run, the window goes back to idle.
+  auto restoreIdle = [&form, &ctx] {
+    form.CalculateCaption = "&Calculate";
+    form.CalculateEnabled = true;
+    form.Title = "Tessmar";
+    ctx.Running = false;
+  };
   RunProgress progress;
   progress.StartTime = ctx.Time;
   progress.EndTime = form.EndTime;
@@ -194,16 +196,10 @@ void Calculate(TMainForm& form) {
       }
     } while (ctx.Time + dt / 4 <= form.EndTime && dt >= 1e-10L * ctx.Time && ctx.Running);
   } catch (...) {
-    form.CalculateCaption = "&Calculate";
-    form.CalculateEnabled = true;
-    form.Title = "Tessmar";
-    ctx.Running = false;
+    restoreIdle();
     throw;
   }
-  form.CalculateCaption = "&Calculate";
-  form.CalculateEnabled = true;
-  form.Title = "Tessmar";
-  ctx.Running = false;
+  restoreIdle();
   ctx.Port().Notify(Sound::Exclamation);
 }
 

@@ -438,7 +438,7 @@ void TInitional::Build(bool addLayer) {
           first;
       flatEnd = std::min(flatEnd, K);
     }
-    FillMain(first, flatEnd, K, hg);
+    FillMain(first, flatEnd, K);
     FillTwoTemperature(first, K);
     c.Time = 0;
   }
@@ -502,7 +502,7 @@ void TInitional::FillSecondMaterial() {
   }
 }
 
-void TInitional::FillMain(int s0, int flatEnd, int K, Real hg) {
+void TInitional::FillMain(int s0, int flatEnd, int K) {
   SimContext& c = ctx_;
   THydrStat& s = *c.State;
   const int N = Dimension;
@@ -597,7 +597,6 @@ void TInitional::FillMain(int s0, int flatEnd, int K, Real hg) {
       break;
     }
   }
-  (void)hg;
 }
 
 void TInitional::FillTwoTemperature(int s0, int K) {

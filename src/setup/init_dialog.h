@@ -143,7 +143,7 @@ class TInitional : public DialogModel {
   void PlaceNodes(int u0, Real hg);
   void RefineCoordinatesFromDensities();
   void FillSecondMaterial();
-  void FillMain(int s, int flatEnd, int K, Real hg);
+  void FillMain(int s, int flatEnd, int K);
   void FillTwoTemperature(int s, int K);
   void AppendLayer(bool addLayer);
 

@@ -105,7 +105,9 @@ TEST(RunFileWriter, RealsKeepEveryBit) {
   };
   for (const Case& c : cases) {
     const std::string t = TomlReal(c.value);
-    if (c.text) EXPECT_EQ(t, c.text);
+    if (c.text) {
+      EXPECT_EQ(t, c.text);
+    }
     const RunFile f = ParseRunFile("[run]\nEndTime = " + t + "\n", "r.toml");
     TSession s;
     SetFieldValue(s.Form.At("EndTime"), f.tables.at(0).keys.at(0).value);
