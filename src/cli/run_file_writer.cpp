@@ -116,7 +116,10 @@ std::string TomlReal(Real v) {
 
 // A TOML basic string, escaped as the question log writes question texts.
 std::string TomlString(const std::string& text) {
-  return "\"" + Escaped(text) + "\"";
+  std::string out(1, '"');
+  out += Escaped(text);
+  out += '"';
+  return out;
 }
 
 std::string RunFileText(TSession& session, const RunFileWriteOptions& o) {
